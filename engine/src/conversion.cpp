@@ -1,0 +1,169 @@
+#include "tarnix/conversion.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "conversion_error.h"
+#include "interval_bars.h"
+#include "number_syntax.h"
+#include "quote_reader.h"
+
+namespace tarnix {
+namespace {
+
+constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Bar files carry "-m" in their names, so they are never taken as input; any "-m", in either case and
+// anywhere in the name, has the same effect.
+bool HasBarFileMark(std::string_view name) {
+    for (std::size_t i = 0; i + 1 < name.size(); ++i) {
+        if (name[i] == '-' && UpperAscii(name[i + 1]) == 'M') return true;
+    }
+    return false;
+}
+
+bool HasTxtExtension(std::string_view name) {
+    if (name.size() < 4) return false;
+    std::string extension(name.substr(name.size() - 4));
+    std::transform(extension.begin(), extension.end(), extension.begin(), UpperAscii);
+    return extension == ".TXT";
+}
+
+// Name order without regard to the case of ASCII letters; the raw bytes settle ties.
+bool NameOrderLess(const std::string& a, const std::string& b) {
+    const auto folded = [](char x, char y) {
+        return static_cast<unsigned char>(UpperAscii(x)) < static_cast<unsigned char>(UpperAscii(y));
+    };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) return false;
+    return a < b;
+}
+
+// Every "*.txt" entry of the directory, of any kind, listed once when the run starts: bar files written
+// during the run are not taken up. A directory that cannot be read lists nothing.
+std::vector<std::string> ListQuoteEntries(const std::string& directory) {
+    std::vector<std::string> names;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != ".." && HasTxtExtension(name)) names.emplace_back(name);
+    }
+    std::sort(names.begin(), names.end(), NameOrderLess);
+    return names;
+}
+
+// The input of one conversion, open for reading.
+class InputFile {
+public:
+    explicit InputFile(std::string path) : path_(std::move(path)) {
+        // Opened without blocking, so that a FIFO named *.txt cannot hold the run.
+        fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0) ThrowFileError(errno, path_);
+        struct stat info{};
+        if (::fstat(fd_, &info) != 0) ThrowFileError(errno, path_);
+        // Only plain files hold quotes: a directory, device or pipe is refused as it is opened.
+        if (!S_ISREG(info.st_mode)) ThrowFileError(EACCES, path_);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+
+    void Close() {
+        const int fd = std::exchange(fd_, -1);
+        if (::close(fd) != 0 && errno != EINTR) ThrowFileError(errno, path_);
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+void LogInLanguage(const ConversionOptions& options, ConversionReport& report, std::string_view english,
+                   std::string_view russian, std::string_view name = {}) {
+    std::string line(options.russianLog() ? russian : english);
+    line.append(name);
+    report.AddLogLine(line);
+}
+
+void SetUpSlots(IntervalSlots& slots, const ConversionOptions& options) {
+    for (std::size_t i = 0; i < kFixedIntervals.size(); ++i) slots[i].interval = kFixedIntervals[i];
+    slots.back().interval = TryParseInteger(options.customIntervalText()).value_or(0);
+}
+
+// Creates the bar file of every enabled slot; false when no slot is enabled.
+bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionOptions& options) {
+    bool someEnabled = false;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        IntervalSlot& slot = slots[i];
+        slot.barEnd = 0;
+        slot.open = 0;
+        slot.enabled = options.intervalEnabled(static_cast<int>(i) + 1);
+        if (!slot.enabled) continue;
+        OpenBarFile(slot, name, options);
+        someEnabled = true;
+    }
+    return someEnabled;
+}
+
+// The conversion of one entry, unguarded: a failure leaves by exception, and unwinding closes the files.
+void ConvertEntry(std::string_view name, const ConversionOptions& options, ConversionReport& report) {
+    if (HasBarFileMark(name)) {
+        LogInLanguage(options, report, "Skip (-m): ", "Пропущен (-m): ", name);
+        return;
+    }
+    LogInLanguage(options, report, "Processing: ", "Обрабатываем: ", name);
+    IntervalSlots slots;
+    SetUpSlots(slots, options);
+    if (!OpenBarFiles(slots, name, options)) {
+        LogInLanguage(options, report, "There is no selected interval", "Не выбран ни один интервал");
+        return;
+    }
+    InputFile input(options.directory() + std::string(name));
+    QuoteReader reader(input.fd(), input.path());
+    BarFolder folder(slots, options, report);
+    folder.FoldQuoteFile(reader);
+    for (IntervalSlot& slot : slots) {
+        folder.WriteBar(slot);
+        if (slot.enabled) slot.file.Close();
+    }
+    input.Close();
+    report.AddLogLine("Ok");
+}
+
+}  // namespace
+
+void ConvertFile(std::string_view name, const ConversionOptions& options, ConversionReport& report) {
+    std::string failure;
+    try {
+        ConvertEntry(name, options, report);
+        return;
+    } catch (const std::bad_alloc&) {
+        failure = "Out of memory";
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    report.AddLogLine("Error: " + failure);
+}
+
+void RunConversion(const ConversionOptions& options, ConversionReport& report) {
+    for (const std::string& name : ListQuoteEntries(options.directory())) ConvertFile(name, options, report);
+}
+
+}  // namespace tarnix

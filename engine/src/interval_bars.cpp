@@ -1,0 +1,181 @@
+#include "interval_bars.h"
+
+#include <charconv>
+
+#include "conversion_error.h"
+#include "number_syntax.h"
+
+namespace tarnix {
+namespace {
+
+constexpr std::int32_t kMinutesPerDay = 1440;
+constexpr std::string_view kLineCounterPrefix = "Строка: ";
+constexpr int kPriceDecimals = 4;
+
+bool IsLeapYear(std::int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+std::int32_t DaysInMonth(std::int32_t year, std::int32_t month) {
+    static constexpr std::array<std::int32_t, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+}
+
+void AppendPadded(ShortText& text, std::int32_t value, std::size_t width) {
+    const ShortText digits = FormatInteger(value);
+    for (std::size_t i = digits.view().size(); i < width; ++i) text.Append('0');
+    text.Append(digits.view());
+}
+
+void StartBar(IntervalSlot& slot, const QuoteLine& quote) {
+    slot.barEnd = BarEnd(quote.minute, slot.interval);
+    slot.open = quote.open;
+    slot.high = quote.high;
+    slot.low = quote.low;
+    slot.close = quote.close;
+    slot.volume = quote.volume;
+}
+
+void ExtendBar(IntervalSlot& slot, const QuoteLine& quote) {
+    if (slot.high < quote.high) slot.high = quote.high;
+    if (slot.low > quote.low) slot.low = quote.low;
+    slot.close = quote.close;
+    slot.volume = static_cast<std::int32_t>(static_cast<std::uint32_t>(slot.volume) +
+                                            static_cast<std::uint32_t>(quote.volume));
+}
+
+void AppendField(BarFile& file, std::string_view text) {
+    file.Append(",");
+    file.Append(text);
+}
+
+}  // namespace
+
+std::int32_t BarEnd(std::int32_t minute, std::int32_t interval) {
+    if (interval == 0) throw ConversionError("Division by zero");
+    const std::int64_t wide = interval;
+    return static_cast<std::int32_t>(wide * ((std::int64_t{minute} - 1) / wide + 1));
+}
+
+std::string BarFileName(std::string_view directory, std::string_view name, std::int32_t interval) {
+    std::string path(directory);
+    path.append(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0));
+    path.append("-m").append(FormatInteger(interval).view()).append(".txt");
+    return path;
+}
+
+ShortText NextDay(std::string_view date) {
+    std::int32_t year = ParseInteger(CopyClamped(date, 1, 4));
+    std::int32_t month = ParseInteger(CopyClamped(date, 5, 2));
+    std::int32_t day = ParseInteger(CopyClamped(date, 7, 2));
+    const bool exists = year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+                        day <= DaysInMonth(year, month);
+    // The next day must fit the four-digit year of the record as well.
+    if (!exists || (year == 9999 && month == 12 && day == 31)) {
+        throw ConversionError("Invalid argument to date encode");
+    }
+    if (++day > DaysInMonth(year, month)) {
+        day = 1;
+        if (++month > 12) {
+            month = 1;
+            ++year;
+        }
+    }
+    ShortText text;
+    AppendPadded(text, year, 4);
+    AppendPadded(text, month, 2);
+    AppendPadded(text, day, 2);
+    return text;
+}
+
+void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOptions& options) {
+    slot.file.Create(BarFileName(options.directory(), name, slot.interval));
+    const bool periodField = options.addPerField() || options.addMs7Period();
+    slot.file.Append(periodField ? "<TICKER>,<PER>" : "<TICKER>");
+    slot.file.Append(options.withVolume() ? ",<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n"
+                                          : ",<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n");
+}
+
+void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date, const ConversionOptions& options,
+              ConversionReport& report) {
+    if (slot.open == 0 || !slot.enabled) return;
+    // The date is settled before anything is written, so a failing rollover leaves no half record.
+    std::int32_t end = slot.barEnd;
+    ShortText nextDay;
+    if (end > kMinutesPerDay) {
+        end -= kMinutesPerDay;
+        nextDay = NextDay(date);
+        date = nextDay.view();
+    } else if (end == kMinutesPerDay) {
+        end = kMinutesPerDay - 1;  // midnight closes the day it ends
+    }
+    slot.barEnd = end;
+
+    const ShortText interval = FormatInteger(slot.interval);
+    slot.file.Append(ticker);
+    if (options.addPeriodToSymbol()) slot.file.Append(interval.view());
+    if (options.addMs7Period()) {
+        AppendField(slot.file, slot.interval <= 60 ? interval.view() : "1");
+    } else if (options.addPerField()) {
+        AppendField(slot.file, "I");
+    }
+    AppendField(slot.file, date);
+    AppendField(slot.file, FormatBarTime(end).view());
+    for (const float price : {slot.open, slot.high, slot.low, slot.close}) {
+        AppendField(slot.file, FormatQuoteNumber(kPriceDecimals, price).view());
+    }
+    if (options.withVolume()) AppendField(slot.file, FormatInteger(slot.volume).view());
+    slot.file.Append("\r\n");
+    slot.open = 0;
+    report.YieldToWindow();
+}
+
+BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report)
+    : slots_(slots), options_(options), report_(report) {}
+
+void BarFolder::ShowLineCounter(std::int64_t lineNumber) {
+    std::array<char, kLineCounterPrefix.size() + 24> text{};
+    kLineCounterPrefix.copy(text.data(), kLineCounterPrefix.size());
+    const auto end = std::to_chars(text.data() + kLineCounterPrefix.size(), text.data() + text.size(), lineNumber);
+    report_.ShowLineCounter(std::string_view(text.data(), static_cast<std::size_t>(end.ptr - text.data())));
+}
+
+void BarFolder::FoldQuoteFile(QuoteReader& reader) {
+    seriesTicker_.clear();
+    seriesDate_.clear();
+    AnalyseFirstLine(reader);
+    while (ReadNextLine(reader)) {
+        // The counter comes before the split, so a failing line leaves its own number on show.
+        ShowLineCounter(reader.lineNumber);
+        if (SplitQuoteLine(reader, options_.withVolume(), quote_)) FoldQuote(quote_);
+    }
+}
+
+void BarFolder::FoldQuote(const QuoteLine& quote) {
+    if (quote.ticker != seriesTicker_ || quote.date != seriesDate_) {
+        // The pending bars still go out under the old series; then every slot starts afresh.
+        for (IntervalSlot& slot : slots_) {
+            if (!slot.enabled) continue;
+            WriteBar(slot);
+            StartBar(slot, quote);
+        }
+        seriesTicker_ = quote.ticker;
+        seriesDate_ = quote.date;
+        return;
+    }
+    for (IntervalSlot& slot : slots_) {
+        if (!slot.enabled) continue;
+        // Only a minute beyond the bar's end closes it; an earlier minute joins the pending bar.
+        if (slot.barEnd < quote.minute) {
+            WriteBar(slot);
+            slot.open = 0;
+        }
+        if (slot.open == 0) {
+            StartBar(slot, quote);
+        } else {
+            ExtendBar(slot, quote);
+        }
+    }
+}
+
+void BarFolder::WriteBar(IntervalSlot& slot) { tarnix::WriteBar(slot, seriesTicker_, seriesDate_, options_, report_); }
+
+}  // namespace tarnix

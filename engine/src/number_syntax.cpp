@@ -1,0 +1,177 @@
+#include "number_syntax.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <clocale>
+#include <string>
+#include <system_error>
+
+#include "conversion_error.h"
+#include "tarnix/conversion.h"
+
+namespace tarnix {
+namespace {
+
+char decimalChar = '.';
+char otherDecimalChar = ',';
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexDigitValue(char c) {
+    if (IsDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::size_t SkipBlanks(std::string_view text, std::size_t i) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    return i;
+}
+
+std::size_t SkipDigits(std::string_view text, std::size_t i) {
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    return i;
+}
+
+// Hex digits up to FFFFFFFF; values from 80000000 up wrap to negative numbers.
+std::optional<std::int32_t> ParseHexDigits(std::string_view digits) {
+    if (digits.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFu) return std::nullopt;
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+std::optional<std::int32_t> ParseDecimalDigits(std::string_view digits, bool negative) {
+    if (digits.empty()) return std::nullopt;
+    const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    std::int64_t value = 0;
+    for (char c : digits) {
+        if (!IsDigit(c)) return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > limit) return std::nullopt;
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+// Length of the hex prefix at the start of `text`, or 0 when there is none.
+std::size_t HexPrefixLength(std::string_view text) {
+    if (text.empty()) return 0;
+    if (text[0] == '$' || text[0] == 'x' || text[0] == 'X') return 1;
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) return 2;
+    return 0;
+}
+
+// The parts of a text that passed the float syntax.
+struct FloatParts {
+    bool negative = false;
+    std::string_view intDigits;
+    std::string_view fracDigits;
+    std::string_view exponent;  // optional sign and digits, empty when there is none
+};
+
+std::size_t FormFloatText(const FloatParts& parts, char* out) {
+    char* p = out;
+    if (parts.negative) *p++ = '-';
+    if (parts.intDigits.empty()) *p++ = '0';
+    p = std::copy(parts.intDigits.begin(), parts.intDigits.end(), p);
+    if (!parts.fracDigits.empty()) {
+        *p++ = '.';
+        p = std::copy(parts.fracDigits.begin(), parts.fracDigits.end(), p);
+    }
+    if (!parts.exponent.empty()) {
+        *p++ = 'e';
+        p = std::copy(parts.exponent.begin(), parts.exponent.end(), p);
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
+std::optional<float> ConvertFloatText(const char* first, const char* last) {
+    float value = 0;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end != last) return std::nullopt;
+    return value;
+}
+
+// Rewrites the parts in from_chars form and converts them; the rare long text goes through the heap.
+std::optional<float> ConvertFloatParts(const FloatParts& parts) {
+    const std::size_t length = parts.intDigits.size() + parts.fracDigits.size() + parts.exponent.size() + 4;
+    if (std::array<char, 128> local{}; length <= local.size()) {
+        return ConvertFloatText(local.data(), local.data() + FormFloatText(parts, local.data()));
+    }
+    std::string heap(length, '\0');
+    return ConvertFloatText(heap.data(), heap.data() + FormFloatText(parts, heap.data()));
+}
+
+}  // namespace
+
+std::optional<std::int32_t> TryParseInteger(std::string_view text) {
+    const std::size_t start = SkipBlanks(text, 0);
+    if (start == text.size()) return std::nullopt;
+    const std::string_view rest = text.substr(start);
+    if (const std::size_t prefix = HexPrefixLength(rest); prefix > 0) return ParseHexDigits(rest.substr(prefix));
+    const bool negative = rest[0] == '-';
+    const std::size_t signLength = (rest[0] == '-' || rest[0] == '+') ? 1 : 0;
+    return ParseDecimalDigits(rest.substr(signLength), negative);
+}
+
+std::int32_t ParseInteger(std::string_view text) {
+    if (const auto value = TryParseInteger(text)) return *value;
+    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+}
+
+std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t extraMarkAt) {
+    const auto isMark = [&](std::size_t i) { return text[i] == mark || i == extraMarkAt; };
+    FloatParts parts;
+    std::size_t i = SkipBlanks(text, 0);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) parts.negative = text[i++] == '-';
+    const std::size_t intStart = i;
+    i = SkipDigits(text, i);
+    parts.intDigits = text.substr(intStart, i - intStart);
+    bool hasMark = false;
+    if (i < text.size() && isMark(i)) {
+        hasMark = true;
+        const std::size_t fracStart = ++i;
+        i = SkipDigits(text, i);
+        parts.fracDigits = text.substr(fracStart, i - fracStart);
+    }
+    if (parts.intDigits.empty() && !hasMark) return std::nullopt;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        const std::size_t expStart = ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        const std::size_t expDigitsStart = i;
+        i = SkipDigits(text, i);
+        if (i > expDigitsStart) parts.exponent = text.substr(expStart, i - expStart);
+    }
+    if (SkipBlanks(text, i) != text.size()) return std::nullopt;
+    // A lone decimal mark is a valid number: zero.
+    if (parts.intDigits.empty() && parts.fracDigits.empty()) return 0.0f;
+    return ConvertFloatParts(parts);
+}
+
+char DecimalChar() { return decimalChar; }
+char OtherDecimalChar() { return otherDecimalChar; }
+
+void SetDecimalChar(char mark) {
+    decimalChar = mark;
+    otherDecimalChar = mark == ',' ? '.' : ',';
+}
+
+void DetectDecimalChar() {
+    const char* point = std::localeconv()->decimal_point;
+    SetDecimalChar(point != nullptr && point[0] != '\0' ? point[0] : '.');
+}
+
+float ParseQuoteNumber(std::string_view text) {
+    if (text.empty()) return 0.0f;
+    // Only the first other mark counts as a decimal mark: "1,234.5" then holds two marks and gives 0.
+    return TryParseFloat(text, decimalChar, text.find(otherDecimalChar)).value_or(0.0f);
+}
+
+}  // namespace tarnix

@@ -1,0 +1,35 @@
+#pragma once
+
+// The two number syntaxes of quote files: integers (hours, minutes, volumes, custom interval, date pieces)
+// and prices.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tarnix {
+
+// The integer syntax: leading blanks, then either an optional sign and decimal digits within the 32-bit
+// signed range, or a hex prefix ("$", "x", "X", "0x", "0X") and up to FFFFFFFF, taken as two's complement.
+// Nothing may follow. Returns nothing when the text does not convert.
+std::optional<std::int32_t> TryParseInteger(std::string_view text);
+
+// TryParseInteger, raising ConversionError "'<text>' is not a valid integer value" on failure.
+std::int32_t ParseInteger(std::string_view text);
+
+// The float syntax with `decimalChar` as the decimal mark (and the character at `extraMarkAt`, if any),
+// converted to the nearest single-precision value. Returns nothing when the text does not convert or the
+// value overflows single precision.
+std::optional<float> TryParseFloat(std::string_view text, char decimalChar,
+                                   std::size_t extraMarkAt = std::string_view::npos);
+
+// The local decimal separator and the other one of "," and "."; program-wide, set once at start-up.
+char DecimalChar();
+char OtherDecimalChar();
+void SetDecimalChar(char decimalChar);
+
+// A price field: the first OtherDecimalChar counts as DecimalChar, so "1,5" and "1.5" agree. Never fails:
+// a text that does not convert gives 0.
+float ParseQuoteNumber(std::string_view text);
+
+}  // namespace tarnix

@@ -1,0 +1,42 @@
+#pragma once
+
+// The texts of a bar record: the bar time and the prices.
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace tarnix {
+
+// A short text built without the heap; long enough for any price or time this engine writes.
+class ShortText {
+public:
+    static constexpr std::size_t kCapacity = 64;
+
+    std::string_view view() const { return {chars_.data(), size_}; }
+    char* data() { return chars_.data(); }
+    void Truncate(std::size_t size) { size_ = std::min(size, size_); }
+    void Append(std::string_view text);
+    void Append(char c) { Append(std::string_view(&c, 1)); }
+    void Prepend(std::string_view text);
+
+private:
+    std::array<char, kCapacity> chars_{};
+    std::size_t size_ = 0;
+};
+
+// The decimal text of a 32-bit integer, with a minus sign when negative.
+ShortText FormatInteger(std::int64_t value);
+
+// The bar time: hours and minutes of `minute` as HHMM00; hours of 24 and more are written as they are.
+ShortText FormatBarTime(std::int32_t minute);
+
+// A price with `digits` decimals (0 to 18): the exact value of the single is rounded to 18 significant
+// digits (ties to even), then at the last decimal (ties away from zero); no minus sign when the result is
+// zero. The separator is DecimalChar; a "," becomes "." and trailing zeros after the "." are dropped, down
+// to the dot itself ("251.").
+ShortText FormatQuoteNumber(int digits, float value);
+
+}  // namespace tarnix

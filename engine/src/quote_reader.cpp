@@ -1,0 +1,205 @@
+#include "quote_reader.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "conversion_error.h"
+#include "number_syntax.h"
+
+namespace tarnix {
+namespace {
+
+constexpr std::size_t kInitialBufferSize = 64 * 1024;
+constexpr char kCtrlZ = '\x1A';
+
+bool IsLineEndOrCtrlZ(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x1A && (c == '\r' || c == '\n' || c == kCtrlZ);
+}
+
+// Blanks and control characters around a volume are ignored.
+std::string_view TrimControlChars(std::string_view text) {
+    const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!text.empty() && isControl(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isControl(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+void AssignUpperCase(std::string& target, std::string_view text) {
+    target.assign(text);
+    for (char& c : target) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+}  // namespace
+
+std::string_view CopyClamped(std::string_view line, LinePos start, LinePos count) {
+    if (start < 1) start = 1;
+    const auto length = static_cast<LinePos>(line.size());
+    if (start > length || count < 0) return {};
+    return line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(std::min(count, length)));
+}
+
+LinePos FindCommaFrom(std::string_view text, LinePos from) {
+    if (from < 1) from = 1;
+    if (static_cast<LinePos>(text.size()) < from) return 0;
+    const std::size_t found = text.find(',', static_cast<std::size_t>(from - 1));
+    return found == std::string_view::npos ? 0 : static_cast<LinePos>(found) + 1;
+}
+
+QuoteReader::QuoteReader(int fd, std::string path)
+    : fd_(fd), path_(std::move(path)), buffer_(kInitialBufferSize) {}
+
+bool QuoteReader::EnsureData() {
+    if (pos_ < end_) return true;
+    if (physicalEnd_) return false;
+    pos_ = 0;
+    end_ = 0;
+    return ReadMore();
+}
+
+bool QuoteReader::ReadMore() {
+    ssize_t got = 0;
+    do {
+        got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) ThrowFileError(errno, path_);
+    end_ += static_cast<std::size_t>(got);
+    physicalEnd_ = got == 0;
+    return !physicalEnd_;
+}
+
+std::size_t QuoteReader::FindLineEnd(std::size_t from) {
+    const char* data = buffer_.data();
+    while (from < end_ && !IsLineEndOrCtrlZ(data[from])) ++from;
+    return from;
+}
+
+void QuoteReader::SkipLfAfterCr() {
+    if (!pendingLf_) return;
+    pendingLf_ = false;
+    if (EnsureData() && buffer_[pos_] == '\n') ++pos_;
+}
+
+bool QuoteReader::AtEnd() {
+    SkipLfAfterCr();
+    return !EnsureData() || buffer_[pos_] == kCtrlZ;
+}
+
+void QuoteReader::ReadLine() {
+    SkipLfAfterCr();
+    if (!EnsureData()) {
+        line = {};
+        return;
+    }
+    std::size_t start = pos_;
+    std::size_t scanned = pos_;
+    for (;;) {
+        const std::size_t stop = FindLineEnd(scanned);
+        if (stop < end_) {
+            line = std::string_view(buffer_.data() + start, stop - start);
+            const char terminator = buffer_[stop];
+            // A Ctrl-Z is left in place: it ends the file, and AtEnd() must still see it.
+            pos_ = terminator == kCtrlZ ? stop : stop + 1;
+            pendingLf_ = terminator == '\r';
+            return;
+        }
+        // The line runs past the buffer: keep it at the front, make room and read on.
+        const std::size_t length = end_ - start;
+        std::memmove(buffer_.data(), buffer_.data() + start, length);
+        start = 0;
+        scanned = end_ = pos_ = length;
+        if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+        if (!ReadMore()) {
+            line = std::string_view(buffer_.data(), end_);
+            pos_ = end_;
+            return;
+        }
+    }
+}
+
+void AnalyseFirstLine(QuoteReader& reader) {
+    const bool noFirstLine = reader.AtEnd();
+    if (noFirstLine) {
+        reader.line = {};
+    } else {
+        reader.ReadLine();
+    }
+    const std::string_view line = reader.line;
+    reader.hasPeriod = line.find("PER") != std::string_view::npos;
+    reader.hasHeader = line.find("<TICKER>") != std::string_view::npos;
+    if (!reader.hasHeader) {
+        // Without a header, a second field of at most two characters is taken as the period; fewer than two
+        // commas also count, since the difference is then 0 or negative.
+        const LinePos c1 = FindCommaFrom(line, 1);
+        const LinePos c2 = FindCommaFrom(line, c1 + 1);
+        if (c2 - c1 <= 3) reader.hasPeriod = true;
+    }
+    reader.lineNumber = 1;
+    reader.readNext = reader.hasHeader || noFirstLine;
+}
+
+bool ReadNextLine(QuoteReader& reader) {
+    if (!reader.readNext) {
+        // First pass of a file without a header: the first line is a data line too.
+        reader.readNext = true;
+        return true;
+    }
+    if (reader.AtEnd()) return false;
+    reader.ReadLine();
+    ++reader.lineNumber;
+    return true;
+}
+
+bool SplitQuoteLine(const QuoteReader& reader, bool volumeCounting, QuoteLine& quote) {
+    const std::string_view line = reader.line;
+    if (line.size() <= 10) return false;
+    const LinePos length = static_cast<LinePos>(line.size());
+    const LinePos c0 = FindCommaFrom(line, 1);
+    AssignUpperCase(quote.ticker, CopyClamped(line, 1, c0 - 1));
+
+    LinePos cd = 0;
+    if (reader.hasPeriod) {
+        const LinePos c1 = FindCommaFrom(line, c0 + 1);
+        cd = FindCommaFrom(line, c1 + 1);
+        quote.date = CopyClamped(line, c1 + 1, cd - c1 - 1);
+    } else {
+        cd = FindCommaFrom(line, c0 + 1);
+        quote.date = CopyClamped(line, c0 + 1, cd - c0 - 1);
+    }
+
+    // The time has exactly six characters: the open starts at the eighth character after the date's comma.
+    const std::int32_t hours = ParseInteger(CopyClamped(line, cd + 1, 2));
+    const std::int32_t minutes = ParseInteger(CopyClamped(line, cd + 3, 2));
+    quote.minute = hours * 60 + minutes;
+
+    // Each price is taken to be at least one character long, so every search starts two characters after
+    // the previous comma: an empty field swallows the comma after it.
+    const LinePos d1 = FindCommaFrom(line, cd + 9);
+    quote.open = ParseQuoteNumber(CopyClamped(line, cd + 8, d1 - cd - 8));
+    const LinePos d2 = FindCommaFrom(line, d1 + 2);
+    quote.high = ParseQuoteNumber(CopyClamped(line, d1 + 1, d2 - d1 - 1));
+    const LinePos d3 = FindCommaFrom(line, d2 + 2);
+    quote.low = ParseQuoteNumber(CopyClamped(line, d2 + 1, d3 - d2 - 1));
+    const LinePos d4 = FindCommaFrom(line, d3 + 2);
+    quote.volume = 0;
+    if (d4 == 0) {
+        quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, length - d3));
+        return true;
+    }
+    quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, d4 - d3 - 1));
+    if (volumeCounting) {
+        const LinePos d5 = FindCommaFrom(line, d4 + 2);
+        const std::string_view text =
+            d5 != 0 ? CopyClamped(line, d4 + 1, d5 - d4 - 1) : CopyClamped(line, d4 + 1, length - d4);
+        quote.volume = ParseInteger(TrimControlChars(text));
+    }
+    return true;
+}
+
+}  // namespace tarnix

@@ -1,0 +1,79 @@
+#pragma once
+
+// Reading a quote file line by line and taking the fields of a data line by position.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnix {
+
+// A 1-based character position in a line; 0 means "not found". Wide, so lines of any length work.
+using LinePos = std::int64_t;
+
+// copy(line, start, count) of the quote layout: a start below 1 counts as 1; a start beyond the end or a
+// negative count gives the empty text; a count past the end stops there.
+std::string_view CopyClamped(std::string_view line, LinePos start, LinePos count);
+
+// Position of the first "," at or after `from`, or 0.
+LinePos FindCommaFrom(std::string_view text, LinePos from);
+
+// The reading state of one open quote file. Lines end at CR, CR LF or a lone LF; the file ends at its
+// physical end or at its first Ctrl-Z. Only the current line is held, in a buffer that grows with the
+// longest line, never with the file.
+class QuoteReader {
+public:
+    // Reads from the open descriptor `fd`, which the caller owns; `path` names it in failure messages.
+    QuoteReader(int fd, std::string path);
+
+    std::string_view line;  // the current line; valid until the next line is read
+    bool hasHeader = false;
+    bool hasPeriod = false;
+    bool readNext = false;
+    std::int64_t lineNumber = 0;
+
+    // True at the physical end of the input or just before a Ctrl-Z.
+    bool AtEnd();
+    // Reads the next line into `line`; at the end of the input the line is empty.
+    void ReadLine();
+
+private:
+    bool EnsureData();
+    bool ReadMore();
+    std::size_t FindLineEnd(std::size_t from);
+    void SkipLfAfterCr();
+
+    int fd_;
+    std::string path_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;      // next unread byte
+    std::size_t end_ = 0;      // end of the valid bytes
+    bool physicalEnd_ = false; // read() has returned 0
+    bool pendingLf_ = false;   // the last line ended with CR: an LF right after it belongs to that end
+};
+
+// The fields of one data line. `date` is a view into the reader's line.
+struct QuoteLine {
+    std::string ticker;  // upper-cased
+    std::string_view date;
+    std::int32_t minute = 0;
+    float open = 0;
+    float high = 0;
+    float low = 0;
+    float close = 0;
+    std::int32_t volume = 0;
+};
+
+// Reads the first line and decides from it whether the file has a header and a period field.
+void AnalyseFirstLine(QuoteReader& reader);
+
+// One pass of the line loop: false at the end of the input; otherwise the line to work on is in
+// reader.line and reader.lineNumber counts it.
+bool ReadNextLine(QuoteReader& reader);
+
+// Takes the fields of reader.line into `quote`. False for a line of 10 characters or fewer. Raises
+// ConversionError when the hours, minutes or (with `volumeCounting`) the volume are not integers.
+bool SplitQuoteLine(const QuoteReader& reader, bool volumeCounting, QuoteLine& quote);
+
+}  // namespace tarnix
