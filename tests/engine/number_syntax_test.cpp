@@ -1,0 +1,123 @@
+#include "number_syntax.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <string>
+
+#include "test_support.h"
+
+namespace tarnix {
+namespace {
+
+TEST(IntegerSyntax, ConvertsEveryAcceptedForm) {
+    struct Case {
+        const char* text;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        //  text              expected
+        {"15", 15},
+        {"   015", 15},
+        {"+7", 7},
+        {"-7", -7},
+        {"-0", 0},
+        {"$F0", 240},
+        {"x10", 16},
+        {"X10", 16},
+        {"0x10", 16},
+        {"0X1f", 31},
+        {" $ff", 255},
+        {"$000000001", 1},
+        {"$FFFFFFFF", -1},
+        {"$80000000", INT_MIN},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"00000000000000000075", 75},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TryParseInteger(c.text), c.expected) << "text: '" << c.text << "'";
+}
+
+TEST(IntegerSyntax, RejectsEverythingElse) {
+    const char* rejected[] = {
+        "",    " ",    "1 ",   "1.0",   "-$10",       "+0x10",       "$",          "0x",  "x",  "$100000000",
+        "12a", "\t5",  "--1",  "+",     "-",          "2147483648",  "-2147483649", "1e3", "٣", "0x-1",
+        "5\r", "1,0",  "- 1",  "$ 10",  "99999999999999999999",
+    };
+    for (const char* text : rejected) EXPECT_FALSE(TryParseInteger(text).has_value()) << "text: '" << text << "'";
+}
+
+TEST(IntegerSyntax, FailureNamesTheConvertedText) {
+    test::ExpectConversionError([] { ParseInteger("9 "); }, "'9 ' is not a valid integer value");
+}
+
+struct PriceCase {
+    const char* text;
+    float expected;
+};
+
+void ExpectPrices(char decimalChar, std::initializer_list<PriceCase> cases) {
+    SetDecimalChar(decimalChar);
+    for (const PriceCase& c : cases) {
+        const float value = ParseQuoteNumber(c.text);
+        // Bit-exact: prices are single precision from the moment they are read.
+        EXPECT_EQ(value, c.expected) << "text: '" << c.text << "' with decimal char '" << decimalChar << "'";
+    }
+    SetDecimalChar('.');
+}
+
+TEST(FloatSyntax, ConvertsWithDotAsLocalSeparator) {
+    ExpectPrices('.', {
+                          //  text              expected
+                          {"25.10", 25.1f},
+                          {"25,10", 25.1f},
+                          {"1,234.5", 0.0f},  // two decimal marks after the swap
+                          {"1.234,5", 0.0f},
+                          {"1E38", 1e38f},
+                          {"1e39", 0.0f},
+                          {"3.4028235e38", FLT_MAX},
+                          {"3.40282357e38", 0.0f},  // rounds beyond the largest single
+                          {"1e-50", 0.0f},
+                          {"1.4e-45", 1.4e-45f},
+                          {"  1.5  ", 1.5f},
+                          {"+1.5", 1.5f},
+                          {"-1.5", -1.5f},
+                          {".", 0.0f},
+                          {"5.", 5.0f},
+                          {".5", 0.5f},
+                          {"1e", 1.0f},
+                          {"1E+", 1.0f},
+                          {"2.5e-1", 0.25f},
+                          {"e5", 0.0f},
+                          {"1.5x", 0.0f},
+                          {"\t1", 0.0f},
+                          {"1 000", 0.0f},
+                          {"", 0.0f},
+                          {"-", 0.0f},
+                          {"1,5,", 0.0f},
+                          {"12.345678", 12.345678f},
+                          {"0.000000000000000000000000000000000000000000001", 1.4e-45f},
+                      });
+}
+
+TEST(FloatSyntax, ConvertsWithCommaAsLocalSeparator) {
+    ExpectPrices(',', {
+                          {"25,10", 25.1f},
+                          {"25.10", 25.1f},
+                          {"1,234.5", 0.0f},
+                          {"1.234,5", 0.0f},
+                          {" -0,5 ", -0.5f},
+                          {"1E38", 1e38f},
+                      });
+}
+
+TEST(FloatSyntax, LongTextsConvertExactly) {
+    SetDecimalChar('.');
+    const std::string longZeros = "0." + std::string(300, '0') + "1e301";
+    EXPECT_EQ(ParseQuoteNumber(longZeros), 1.0f);
+    EXPECT_EQ(ParseQuoteNumber(std::string(400, '9') + "e-400"), 1.0f);
+}
+
+}  // namespace
+}  // namespace tarnix

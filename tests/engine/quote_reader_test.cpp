@@ -1,0 +1,243 @@
+#include "quote_reader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "number_syntax.h"
+#include "test_support.h"
+
+namespace tarnix {
+namespace {
+
+// A quote file with the given bytes, open for reading.
+class QuoteFile {
+public:
+    explicit QuoteFile(const std::string& bytes) {
+        dir_.Write("q.txt", bytes);
+        fd_ = ::open(dir_.PathOf("q.txt").c_str(), O_RDONLY);
+    }
+    QuoteFile(const QuoteFile&) = delete;
+    QuoteFile& operator=(const QuoteFile&) = delete;
+    ~QuoteFile() { ::close(fd_); }
+    QuoteReader Reader() const { return QuoteReader(fd_, "q.txt"); }
+
+private:
+    test::TempDir dir_;
+    int fd_ = -1;
+};
+
+std::vector<std::string> LinesOf(const std::string& bytes) {
+    QuoteFile file(bytes);
+    QuoteReader reader = file.Reader();
+    std::vector<std::string> lines;
+    while (!reader.AtEnd()) {
+        reader.ReadLine();
+        lines.emplace_back(reader.line);
+    }
+    return lines;
+}
+
+struct Pass {
+    std::int64_t lineNumber;
+    std::string line;
+    bool operator==(const Pass&) const = default;
+};
+
+std::vector<Pass> PassesOf(const std::string& bytes) {
+    QuoteFile file(bytes);
+    QuoteReader reader = file.Reader();
+    AnalyseFirstLine(reader);
+    std::vector<Pass> passes;
+    while (ReadNextLine(reader)) passes.push_back({reader.lineNumber, std::string(reader.line)});
+    return passes;
+}
+
+QuoteReader AnalysedReader(const QuoteFile& file) {
+    QuoteReader reader = file.Reader();
+    AnalyseFirstLine(reader);
+    return reader;
+}
+
+TEST(QuoteReader, EndsLinesAtCrCrLfAndLoneLf) {
+    using Lines = std::vector<std::string>;
+    const std::string longLine(200000, 'x');
+    const std::string atBoundary(65535, 'y');  // CR as the last byte of the first block, LF in the next
+    const std::pair<std::string, Lines> cases[] = {
+        {"A\r\nB\r\n", {"A", "B"}},
+        {"A\rB", {"A", "B"}},
+        {"A\nB\n", {"A", "B"}},
+        {"A\r\n\r\nB", {"A", "", "B"}},
+        {"A\n\rB", {"A", "", "B"}},
+        {"A\r\r\nB", {"A", "", "B"}},
+        {"A", {"A"}},
+        {"A\r", {"A"}},
+        {"", {}},
+        {"\r\n", {""}},
+        {"A\x1A" "B\r\nC", {"A"}},
+        {"A\r\n\x1A\r\nB", {"A"}},
+        {"\x1A" "A", {}},
+        {longLine + "\r\nB", {longLine, "B"}},
+        {atBoundary + "\r\nZ", {atBoundary, "Z"}},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        EXPECT_EQ(LinesOf(bytes), expected) << "input of " << bytes.size() << " bytes: " << bytes.substr(0, 20);
+    }
+}
+
+TEST(QuoteReader, PassesNumberTheLinesOfTheFile) {
+    using Passes = std::vector<Pass>;
+    const std::pair<std::string, Passes> cases[] = {
+        {"", {}},
+        {"\x1A", {}},
+        {"<TICKER>,<DATE>\r\n", {}},
+        {"SBER,20240131,100000,1,1,1,1", {{1, "SBER,20240131,100000,1,1,1,1"}}},
+        {"<TICKER>\r\nA\r\nB", {{2, "A"}, {3, "B"}}},
+        {"A\r\n\r\nB\r\n", {{1, "A"}, {2, ""}, {3, "B"}}},
+        {"\r\n", {{1, ""}}},
+    };
+    for (const auto& [bytes, expected] : cases) EXPECT_EQ(PassesOf(bytes), expected) << bytes;
+}
+
+TEST(AnalyseFirstLine, DetectsHeaderAndPeriodField) {
+    struct Case {
+        const char* firstLine;
+        bool hasHeader;
+        bool hasPeriod;
+    };
+    const Case cases[] = {
+        //  first line                                         header  period
+        {"<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>", true, true},
+        {"<TICKER>,<DATE>,<TIME>,<OPEN>,<HIGH>", true, false},
+        {"<ticker>,<date>,<time>,<open>,<high>", false, false},
+        {"SBER,20240131,100000,1,1,1,1", false, false},
+        {"SBER,5,20240131,100000,1,1,1,1", false, true},
+        {"SBER,60,20240131,100000,1,1,1,1", false, true},
+        {"SBER,240,20240131,100000,1,1,1,1", false, false},
+        {"SUPER,20240131,100000,1,1,1,1", false, true},  // "PER" anywhere counts
+        {"SBER,20240131", false, true},                  // fewer than two commas
+        {"no commas at all", false, true},
+    };
+    for (const Case& c : cases) {
+        QuoteFile file(std::string(c.firstLine) + "\r\n");
+        const QuoteReader reader = AnalysedReader(file);
+        EXPECT_EQ(reader.hasHeader, c.hasHeader) << c.firstLine;
+        EXPECT_EQ(reader.hasPeriod, c.hasPeriod) << c.firstLine;
+        EXPECT_EQ(reader.readNext, c.hasHeader) << c.firstLine;
+    }
+}
+
+// The fields of a line; the date is copied out of the reader's buffer.
+struct SplitFields {
+    QuoteLine quote;
+    std::string date;
+};
+
+SplitFields Split(const std::string& line, bool hasPeriod, bool volumeCounting = true) {
+    QuoteFile file(line);
+    QuoteReader reader = AnalysedReader(file);
+    reader.hasPeriod = hasPeriod;
+    SplitFields fields;
+    EXPECT_TRUE(SplitQuoteLine(reader, volumeCounting, fields.quote)) << line;
+    fields.date = fields.quote.date;
+    return fields;
+}
+
+TEST(SplitQuoteLine, TakesTheFieldsOfTheWorkedLine) {
+    SetDecimalChar('.');
+    for (const auto& [line, hasPeriod] : {std::pair{"ABCD,1,20230105,100500,25.10,25.50,24.90,25.20,1200", true},
+                                          std::pair{"abcd,20230105,100559,25.10,25.50,24.90,25.20,1200", false}}) {
+        const SplitFields fields = Split(line, hasPeriod);
+        const QuoteLine& quote = fields.quote;
+        EXPECT_EQ(quote.ticker, "ABCD");
+        EXPECT_EQ(fields.date, "20230105");
+        EXPECT_EQ(quote.minute, 605);
+        EXPECT_EQ(quote.open, 25.1f);
+        EXPECT_EQ(quote.high, 25.5f);
+        EXPECT_EQ(quote.low, 24.9f);
+        EXPECT_EQ(quote.close, 25.2f);
+        EXPECT_EQ(quote.volume, 1200);
+    }
+}
+
+TEST(SplitQuoteLine, ReadsFieldsByPosition) {
+    SetDecimalChar('.');
+    struct Case {
+        const char* line;
+        bool volumeCounting;
+        std::int32_t minute;
+        float high, low, close;
+        std::int32_t volume;
+    };
+    const Case cases[] = {
+        //  line                                                volume  minute  high   low   close  volume
+        {"X,20230105, 90500,1,2,0.5,1.5,7", true, 545, 2, 0.5f, 1.5f, 7},
+        {"X,20230105,107500,1,2,0.5,1.5,7", true, 675, 2, 0.5f, 1.5f, 7},  // minutes are not limited
+        {"X,20230105,100500,1,2,0.5,1.5, \t7 ", true, 605, 2, 0.5f, 1.5f, 7},
+        {"X,20230105,100500,1,2,0.5,1.5,7,junk", true, 605, 2, 0.5f, 1.5f, 7},
+        {"X,20230105,100500,1,2,0.5,1.5,7", false, 605, 2, 0.5f, 1.5f, 0},
+        {"X,20230105,100500,1,2,0.5,1.5", true, 605, 2, 0.5f, 1.5f, 0},
+        // An empty high swallows the comma after it: the fields behind it shift and the volume is lost.
+        {"X,20230105,100500,25.10,,24.90,25.20,1200", true, 605, 0, 25.2f, 1200, 0},
+    };
+    for (const Case& c : cases) {
+        const QuoteLine quote = Split(c.line, false, c.volumeCounting).quote;
+        EXPECT_EQ(quote.minute, c.minute) << c.line;
+        EXPECT_EQ(quote.high, c.high) << c.line;
+        EXPECT_EQ(quote.low, c.low) << c.line;
+        EXPECT_EQ(quote.close, c.close) << c.line;
+        EXPECT_EQ(quote.volume, c.volume) << c.line;
+    }
+}
+
+TEST(SplitQuoteLine, PassesOverLinesOfTenCharactersOrFewer) {
+    QuoteFile file("0123456789\r\nX,202301051");
+    QuoteReader reader = AnalysedReader(file);
+    reader.hasPeriod = false;
+    QuoteLine quote;
+    ASSERT_TRUE(ReadNextLine(reader));
+    EXPECT_FALSE(SplitQuoteLine(reader, true, quote));
+    ASSERT_TRUE(ReadNextLine(reader));  // 11 characters: split, and its "hours" fail
+    test::ExpectConversionError([&] { SplitQuoteLine(reader, true, quote); }, "'X,' is not a valid integer value");
+}
+
+TEST(SplitQuoteLine, RaisesForIntegerFieldsThatDoNotConvert) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"X,20230105,ab0500,1,2,3,4,5", "'ab' is not a valid integer value"},
+        {"X,20230105,9 0500,1,2,3,4,5", "'9 ' is not a valid integer value"},
+        {"X,20230105,10y500,1,2,3,4,5", "'y5' is not a valid integer value"},
+        {"X,20230105,100500,1,2,3,4,12 000", "'12 000' is not a valid integer value"},
+        {"<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>", "'<T' is not a valid integer value"},
+        {"A line of prose without commas", "'A ' is not a valid integer value"},
+    };
+    for (const auto& [line, message] : cases) {
+        SCOPED_TRACE(line);
+        QuoteFile file(line);
+        QuoteReader reader = AnalysedReader(file);
+        reader.hasPeriod = false;
+        QuoteLine quote;
+        test::ExpectConversionError([&] { SplitQuoteLine(reader, true, quote); }, message);
+    }
+}
+
+TEST(LinePositions, FindCommaAndClampedCopy) {
+    EXPECT_EQ(FindCommaFrom("a,b,c", 1), 2);
+    EXPECT_EQ(FindCommaFrom("a,b,c", 2), 2);
+    EXPECT_EQ(FindCommaFrom("a,b,c", 3), 4);
+    EXPECT_EQ(FindCommaFrom("a,b,c", 5), 0);
+    EXPECT_EQ(FindCommaFrom("a,b,", 4), 4);
+    EXPECT_EQ(FindCommaFrom("a,b", 9), 0);
+    EXPECT_EQ(FindCommaFrom("", 1), 0);
+    EXPECT_EQ(CopyClamped("abcdef", 0, 2), "ab");
+    EXPECT_EQ(CopyClamped("abcdef", -5, 2), "ab");
+    EXPECT_EQ(CopyClamped("abcdef", 5, 9), "ef");
+    EXPECT_EQ(CopyClamped("abcdef", 7, 1), "");
+    EXPECT_EQ(CopyClamped("abcdef", 2, -1), "");
+    EXPECT_EQ(CopyClamped("", 1, 1), "");
+}
+
+}  // namespace
+}  // namespace tarnix
