@@ -2,6 +2,9 @@
 
 // Temporary directories, fixed options and a recording report for tests that run conversions.
 
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -11,10 +14,6 @@
 #include <string>
 #include <vector>
 
-#include <stdlib.h>
-
-#include <gtest/gtest.h>
-
 #include "conversion_error.h"
 #include "tarnix/conversion.h"
 
@@ -22,7 +21,7 @@ namespace tarnix::test {
 
 // A fresh directory under /tmp, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "tarnix-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -48,7 +47,7 @@ public:
     }
     bool Exists(const std::string& name) const { return std::filesystem::exists(root_ / name); }
 
-private:
+  private:
     std::filesystem::path root_;
 };
 

@@ -9,7 +9,7 @@ namespace tarnix {
 // A bar file being written: created empty (an old file of the name is replaced) and written through a
 // buffer. Failures raise ConversionError with the message of the file error.
 class BarFile {
-public:
+  public:
     BarFile() = default;
     BarFile(const BarFile&) = delete;
     BarFile& operator=(const BarFile&) = delete;
@@ -22,7 +22,7 @@ public:
     // Writes out the buffer and closes; a bar file is complete on disk only once this has succeeded.
     void Close();
 
-private:
+  private:
     void Flush();
 
     int fd_ = -1;

@@ -22,7 +22,9 @@ namespace {
 
 constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Bar files carry "-m" in their names, so they are never taken as input; any "-m", in either case and
 // anywhere in the name, has the same effect.
@@ -64,17 +66,24 @@ std::vector<std::string> ListQuoteEntries(const std::string& directory) {
     return names;
 }
 
+// Only plain files hold quotes: a directory, device or pipe is refused as it is opened.
+int PlainFileError(const struct stat& info) {
+    return S_ISREG(info.st_mode) ? 0 : EACCES;
+}
+
 // The input of one conversion, open for reading.
 class InputFile {
-public:
+  public:
     explicit InputFile(std::string path) : path_(std::move(path)) {
         // Opened without blocking, so that a FIFO named *.txt cannot hold the run.
         fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0) ThrowFileError(errno, path_);
-        struct stat info{};
-        if (::fstat(fd_, &info) != 0) ThrowFileError(errno, path_);
-        // Only plain files hold quotes: a directory, device or pipe is refused as it is opened.
-        if (!S_ISREG(info.st_mode)) ThrowFileError(EACCES, path_);
+        struct stat info {};
+        const int failure = ::fstat(fd_, &info) != 0 ? errno : PlainFileError(info);
+        if (failure != 0) {
+            ::close(std::exchange(fd_, -1));
+            ThrowFileError(failure, path_);
+        }
     }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -90,7 +99,7 @@ public:
         if (::close(fd) != 0 && errno != EINTR) ThrowFileError(errno, path_);
     }
 
-private:
+  private:
     std::string path_;
     int fd_ = -1;
 };

@@ -12,7 +12,7 @@ bool ParentDirectoryExists(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return true;
     const std::string parent = slash == 0 ? "/" : path.substr(0, slash);
-    struct stat info{};
+    struct stat info {};
     return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -37,6 +37,8 @@ std::string FileErrorMessage(int err, const std::string& path) {
     }
 }
 
-void ThrowFileError(int err, const std::string& path) { throw ConversionError(FileErrorMessage(err, path)); }
+void ThrowFileError(int err, const std::string& path) {
+    throw ConversionError(FileErrorMessage(err, path));
+}
 
 }  // namespace tarnix

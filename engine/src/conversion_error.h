@@ -7,7 +7,7 @@ namespace tarnix {
 
 // A failure that ends the conversion of one file; what() is the exact text that follows "Error: " in the log.
 class ConversionError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -12,7 +12,9 @@ constexpr std::int32_t kMinutesPerDay = 1440;
 constexpr std::string_view kLineCounterPrefix = "Строка: ";
 constexpr int kPriceDecimals = 4;
 
-bool IsLeapYear(std::int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(std::int32_t year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 std::int32_t DaysInMonth(std::int32_t year, std::int32_t month) {
     static constexpr std::array<std::int32_t, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -66,8 +68,8 @@ ShortText NextDay(std::string_view date) {
     std::int32_t year = ParseInteger(CopyClamped(date, 1, 4));
     std::int32_t month = ParseInteger(CopyClamped(date, 5, 2));
     std::int32_t day = ParseInteger(CopyClamped(date, 7, 2));
-    const bool exists = year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-                        day <= DaysInMonth(year, month);
+    const bool exists =
+        year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
     // The next day must fit the four-digit year of the record as well.
     if (!exists || (year == 9999 && month == 12 && day == 31)) {
         throw ConversionError("Invalid argument to date encode");
@@ -94,8 +96,8 @@ void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOpti
                                           : ",<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n");
 }
 
-void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date, const ConversionOptions& options,
-              ConversionReport& report) {
+void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date,
+              const ConversionOptions& options, ConversionReport& report) {
     if (slot.open == 0 || !slot.enabled) return;
     // The date is settled before anything is written, so a failing rollover leaves no half record.
     std::int32_t end = slot.barEnd;
@@ -134,7 +136,8 @@ BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, Con
 void BarFolder::ShowLineCounter(std::int64_t lineNumber) {
     std::array<char, kLineCounterPrefix.size() + 24> text{};
     kLineCounterPrefix.copy(text.data(), kLineCounterPrefix.size());
-    const auto end = std::to_chars(text.data() + kLineCounterPrefix.size(), text.data() + text.size(), lineNumber);
+    const auto end =
+        std::to_chars(text.data() + kLineCounterPrefix.size(), text.data() + text.size(), lineNumber);
     report_.ShowLineCounter(std::string_view(text.data(), static_cast<std::size_t>(end.ptr - text.data())));
 }
 
@@ -176,6 +179,8 @@ void BarFolder::FoldQuote(const QuoteLine& quote) {
     }
 }
 
-void BarFolder::WriteBar(IntervalSlot& slot) { tarnix::WriteBar(slot, seriesTicker_, seriesDate_, options_, report_); }
+void BarFolder::WriteBar(IntervalSlot& slot) {
+    tarnix::WriteBar(slot, seriesTicker_, seriesDate_, options_, report_);
+}
 
 }  // namespace tarnix

@@ -48,12 +48,12 @@ void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOpti
 
 // Writes the slot's pending bar as a record of the series `ticker`/`date`, marks it written and yields to
 // the window. Does nothing when no bar is pending or the slot is disabled.
-void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date, const ConversionOptions& options,
-              ConversionReport& report);
+void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date,
+              const ConversionOptions& options, ConversionReport& report);
 
 // The line loop of one input file and the fold of its quotes into the slots.
 class BarFolder {
-public:
+  public:
     BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report);
 
     // Reads the input to its end, showing the line counter and folding every quote.
@@ -62,7 +62,7 @@ public:
     // Writes the slot's pending bar with the current series.
     void WriteBar(IntervalSlot& slot);
 
-private:
+  private:
     void ShowLineCounter(std::int64_t lineNumber);
 
     IntervalSlots& slots_;

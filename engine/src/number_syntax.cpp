@@ -16,7 +16,9 @@ namespace {
 char decimalChar = '.';
 char otherDecimalChar = ',';
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int HexDigitValue(char c) {
     if (IsDigit(c)) return c - '0';
@@ -115,7 +117,8 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text) {
     const std::size_t start = SkipBlanks(text, 0);
     if (start == text.size()) return std::nullopt;
     const std::string_view rest = text.substr(start);
-    if (const std::size_t prefix = HexPrefixLength(rest); prefix > 0) return ParseHexDigits(rest.substr(prefix));
+    if (const std::size_t prefix = HexPrefixLength(rest); prefix > 0)
+        return ParseHexDigits(rest.substr(prefix));
     const bool negative = rest[0] == '-';
     const std::size_t signLength = (rest[0] == '-' || rest[0] == '+') ? 1 : 0;
     return ParseDecimalDigits(rest.substr(signLength), negative);
@@ -155,8 +158,12 @@ std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t
     return ConvertFloatParts(parts);
 }
 
-char DecimalChar() { return decimalChar; }
-char OtherDecimalChar() { return otherDecimalChar; }
+char DecimalChar() {
+    return decimalChar;
+}
+char OtherDecimalChar() {
+    return otherDecimalChar;
+}
 
 void SetDecimalChar(char mark) {
     decimalChar = mark;

@@ -16,7 +16,7 @@ constexpr int kMaxDecimals = 18;
 // An exact non-negative decimal integer, least significant digit first. A single's exact value needs at
 // most 112 digits (the smallest subnormal times 10^149).
 class ExactDecimal {
-public:
+  public:
     explicit ExactDecimal(std::uint32_t value) {
         do {
             digits_[size_++] = static_cast<std::uint8_t>(value % 10);
@@ -67,7 +67,7 @@ public:
 
     bool IsZero() const { return size_ == 1 && digits_[0] == 0; }
 
-private:
+  private:
     void Increment() {
         for (int i = 0; i < size_; ++i) {
             if (++digits_[i] < 10) return;
@@ -101,7 +101,8 @@ ShortText FixedText(const ExactDecimal& digits, int decimals, bool negative) {
     ShortText text;
     if (negative && !digits.IsZero()) text.Append('-');
     if (digits.size() <= decimals) text.Append('0');
-    for (int i = digits.size() - 1; i >= decimals; --i) text.Append(static_cast<char>('0' + digits.DigitAt(i)));
+    for (int i = digits.size() - 1; i >= decimals; --i)
+        text.Append(static_cast<char>('0' + digits.DigitAt(i)));
     if (decimals > 0) text.Append(DecimalChar());
     for (int i = decimals - 1; i >= 0; --i) text.Append(static_cast<char>('0' + digits.DigitAt(i)));
     return text;

@@ -12,7 +12,7 @@ namespace tarnix {
 
 // A short text built without the heap; long enough for any price or time this engine writes.
 class ShortText {
-public:
+  public:
     static constexpr std::size_t kCapacity = 64;
 
     std::string_view view() const { return {chars_.data(), size_}; }
@@ -22,7 +22,7 @@ public:
     void Append(char c) { Append(std::string_view(&c, 1)); }
     void Prepend(std::string_view text);
 
-private:
+  private:
     std::array<char, kCapacity> chars_{};
     std::size_t size_ = 0;
 };

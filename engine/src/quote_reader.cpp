@@ -42,7 +42,8 @@ std::string_view CopyClamped(std::string_view line, LinePos start, LinePos count
     if (start < 1) start = 1;
     const auto length = static_cast<LinePos>(line.size());
     if (start > length || count < 0) return {};
-    return line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(std::min(count, length)));
+    return line.substr(static_cast<std::size_t>(start - 1),
+                       static_cast<std::size_t>(std::min(count, length)));
 }
 
 LinePos FindCommaFrom(std::string_view text, LinePos from) {

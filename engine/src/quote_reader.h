@@ -23,7 +23,7 @@ LinePos FindCommaFrom(std::string_view text, LinePos from);
 // physical end or at its first Ctrl-Z. Only the current line is held, in a buffer that grows with the
 // longest line, never with the file.
 class QuoteReader {
-public:
+  public:
     // Reads from the open descriptor `fd`, which the caller owns; `path` names it in failure messages.
     QuoteReader(int fd, std::string path);
 
@@ -38,7 +38,7 @@ public:
     // Reads the next line into `line`; at the end of the input the line is empty.
     void ReadLine();
 
-private:
+  private:
     bool EnsureData();
     bool ReadMore();
     std::size_t FindLineEnd(std::size_t from);
@@ -47,10 +47,10 @@ private:
     int fd_;
     std::string path_;
     std::vector<char> buffer_;
-    std::size_t pos_ = 0;      // next unread byte
-    std::size_t end_ = 0;      // end of the valid bytes
-    bool physicalEnd_ = false; // read() has returned 0
-    bool pendingLf_ = false;   // the last line ended with CR: an LF right after it belongs to that end
+    std::size_t pos_ = 0;       // next unread byte
+    std::size_t end_ = 0;       // end of the valid bytes
+    bool physicalEnd_ = false;  // read() has returned 0
+    bool pendingLf_ = false;    // the last line ended with CR: an LF right after it belongs to that end
 };
 
 // The fields of one data line. `date` is a view into the reader's line.

@@ -1,12 +1,12 @@
 #include "tarnix/conversion.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
 
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
@@ -18,12 +18,13 @@ namespace tarnix {
 namespace {
 
 constexpr const char* kHeader5 = "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n";
-constexpr const char* kQuotes = "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n"
-                                "SBER,1,20240131,100100,250.5,251,250.1,250.5,7000\r\n"
-                                "SBER,1,20240131,100600,250.6,250.9,250.2,250.75,5000\r\n";
+constexpr const char* kQuotes =
+    "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n"
+    "SBER,1,20240131,100100,250.5,251,250.1,250.5,7000\r\n"
+    "SBER,1,20240131,100600,250.6,250.9,250.2,250.75,5000\r\n";
 
 class DirectoryRun : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetDecimalChar('.');
         options.dir = dir.path();
@@ -46,7 +47,8 @@ protected:
 };
 
 TEST_F(DirectoryRun, SkipsBarFileNamesAndTakesUpTheRestInNameOrder) {
-    for (const char* name : {"x-m5.txt", "abc.txt", "X-M60.TXT", "ABC-MAY.txt", "m5.txt", "notes.csv", "b.TxT"}) {
+    for (const char* name :
+         {"x-m5.txt", "abc.txt", "X-M60.TXT", "ABC-MAY.txt", "m5.txt", "notes.csv", "b.TxT"}) {
         dir.Write(name, "");
     }
     options.enabled[0] = true;
@@ -91,7 +93,8 @@ TEST_F(DirectoryRun, ConvertsEveryTickedIntervalAndShowsTheLineCounter) {
     options.custom = "240";
     EXPECT_EQ(Run(), "Processing: SBER.txt\nOk\n");
     EXPECT_EQ(report.counter, "Строка: 3");
-    for (const char* bars : {"SBER-m5.txt", "SBER-m10.txt", "SBER-m15.txt", "SBER-m60.txt", "SBER-m240.txt"}) {
+    for (const char* bars :
+         {"SBER-m5.txt", "SBER-m10.txt", "SBER-m15.txt", "SBER-m60.txt", "SBER-m240.txt"}) {
         EXPECT_TRUE(dir.Exists(bars)) << bars;
     }
     EXPECT_EQ(dir.Read("SBER-m5.txt"), std::string(kHeader5) +

@@ -106,10 +106,7 @@ TEST(FoldQuote, FoldsQuotesIntoBarsLabelledByTheirEnd) {
          "5",
          {"SBER,20240131,100100,0,9,0.1,1", "SBER,20240131,100200,2,2,2,2"},
          {"SBER,20240131,100500,2.,2.,2.,2."}},
-        {"an open of 0 on the last line is never written",
-         "5",
-         {"SBER,20240131,100100,0,9,0.1,1"},
-         {}},
+        {"an open of 0 on the last line is never written", "5", {"SBER,20240131,100100,0,9,0.1,1"}, {}},
         {"a minute out of order joins the pending bar unless it lies beyond its end",
          "5",
          {"SBER,20240131,100600,1,1,1,1", "SBER,20240131,100100,2,3,0.5,2", "SBER,20240131,101100,4,4,4,4"},
@@ -191,7 +188,8 @@ TEST(WriteBar, ComposesRecordAndHeaderForEveryFlagCombination) {
 }
 
 TEST(WriteBar, Ms7PeriodIsTheIntervalUpTo60AndOtherwise1) {
-    const std::pair<const char*, const char*> cases[] = {{"45", "45"}, {"60", "60"}, {"240", "1"}, {"-5", "-5"}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"45", "45"}, {"60", "60"}, {"240", "1"}, {"-5", "-5"}};
     for (const auto& [interval, period] : cases) {
         test::TempDir dir;
         dir.Write("A.txt", "A,20240131,100100,1,1,1,1\r\n");

@@ -41,11 +41,14 @@ TEST(IntegerSyntax, ConvertsEveryAcceptedForm) {
 
 TEST(IntegerSyntax, RejectsEverythingElse) {
     const char* rejected[] = {
-        "",    " ",    "1 ",   "1.0",   "-$10",       "+0x10",       "$",          "0x",  "x",  "$100000000",
-        "12a", "\t5",  "--1",  "+",     "-",          "2147483648",  "-2147483649", "1e3", "٣", "0x-1",
-        "5\r", "1,0",  "- 1",  "$ 10",  "99999999999999999999",
+        "",           " ",           "1 ",  "1.0",  "-$10",
+        "+0x10",      "$",           "0x",  "x",    "$100000000",
+        "12a",        "\t5",         "--1", "+",    "-",
+        "2147483648", "-2147483649", "1e3", "٣",    "0x-1",
+        "5\r",        "1,0",         "- 1", "$ 10", "99999999999999999999",
     };
-    for (const char* text : rejected) EXPECT_FALSE(TryParseInteger(text).has_value()) << "text: '" << text << "'";
+    for (const char* text : rejected)
+        EXPECT_FALSE(TryParseInteger(text).has_value()) << "text: '" << text << "'";
 }
 
 TEST(IntegerSyntax, FailureNamesTheConvertedText) {

@@ -1,8 +1,8 @@
 #include "quote_reader.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -15,7 +15,7 @@ namespace {
 
 // A quote file with the given bytes, open for reading.
 class QuoteFile {
-public:
+  public:
     explicit QuoteFile(const std::string& bytes) {
         dir_.Write("q.txt", bytes);
         fd_ = ::open(dir_.PathOf("q.txt").c_str(), O_RDONLY);
@@ -25,7 +25,7 @@ public:
     ~QuoteFile() { ::close(fd_); }
     QuoteReader Reader() const { return QuoteReader(fd_, "q.txt"); }
 
-private:
+  private:
     test::TempDir dir_;
     int fd_ = -1;
 };
@@ -77,14 +77,19 @@ TEST(QuoteReader, EndsLinesAtCrCrLfAndLoneLf) {
         {"A\r", {"A"}},
         {"", {}},
         {"\r\n", {""}},
-        {"A\x1A" "B\r\nC", {"A"}},
+        {"A\x1A"
+         "B\r\nC",
+         {"A"}},
         {"A\r\n\x1A\r\nB", {"A"}},
-        {"\x1A" "A", {}},
+        {"\x1A"
+         "A",
+         {}},
         {longLine + "\r\nB", {longLine, "B"}},
         {atBoundary + "\r\nZ", {atBoundary, "Z"}},
     };
     for (const auto& [bytes, expected] : cases) {
-        EXPECT_EQ(LinesOf(bytes), expected) << "input of " << bytes.size() << " bytes: " << bytes.substr(0, 20);
+        EXPECT_EQ(LinesOf(bytes), expected)
+            << "input of " << bytes.size() << " bytes: " << bytes.substr(0, 20);
     }
 }
 
@@ -148,8 +153,9 @@ SplitFields Split(const std::string& line, bool hasPeriod, bool volumeCounting =
 
 TEST(SplitQuoteLine, TakesTheFieldsOfTheWorkedLine) {
     SetDecimalChar('.');
-    for (const auto& [line, hasPeriod] : {std::pair{"ABCD,1,20230105,100500,25.10,25.50,24.90,25.20,1200", true},
-                                          std::pair{"abcd,20230105,100559,25.10,25.50,24.90,25.20,1200", false}}) {
+    for (const auto& [line, hasPeriod] :
+         {std::pair{"ABCD,1,20230105,100500,25.10,25.50,24.90,25.20,1200", true},
+          std::pair{"abcd,20230105,100559,25.10,25.50,24.90,25.20,1200", false}}) {
         const SplitFields fields = Split(line, hasPeriod);
         const QuoteLine& quote = fields.quote;
         EXPECT_EQ(quote.ticker, "ABCD");
@@ -201,7 +207,8 @@ TEST(SplitQuoteLine, PassesOverLinesOfTenCharactersOrFewer) {
     ASSERT_TRUE(ReadNextLine(reader));
     EXPECT_FALSE(SplitQuoteLine(reader, true, quote));
     ASSERT_TRUE(ReadNextLine(reader));  // 11 characters: split, and its "hours" fail
-    test::ExpectConversionError([&] { SplitQuoteLine(reader, true, quote); }, "'X,' is not a valid integer value");
+    test::ExpectConversionError([&] { SplitQuoteLine(reader, true, quote); },
+                                "'X,' is not a valid integer value");
 }
 
 TEST(SplitQuoteLine, RaisesForIntegerFieldsThatDoNotConvert) {

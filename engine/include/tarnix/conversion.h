@@ -14,7 +14,7 @@ inline constexpr int kSlotCount = 5;
 
 // The option values of a run.
 class ConversionOptions {
-public:
+  public:
     virtual ~ConversionOptions() = default;
 
     // The directory to convert; never empty and ends with "/" when a run starts.
@@ -37,7 +37,7 @@ public:
 
 // How a run tells its caller what it does. Texts are 8-bit; the Russian ones are UTF-8.
 class ConversionReport {
-public:
+  public:
     virtual ~ConversionReport() = default;
 
     // One line of the run's log.
