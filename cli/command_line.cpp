@@ -1,0 +1,215 @@
+#include "command_line.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace tarnix::cli {
+namespace {
+
+constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
+constexpr std::size_t kCustomSlot = kSlotCount - 1;
+
+enum class OptionKind { kIntervals, kHelp, kVersion, kFlag };
+
+struct OptionSpec {
+    std::string_view shortName;
+    std::string_view longName;
+    OptionKind kind;
+    bool CommandLine::*flag;
+};
+
+constexpr std::array kOptions = {
+    OptionSpec{"-i", "--intervals", OptionKind::kIntervals, nullptr},
+    OptionSpec{"-h", "--help", OptionKind::kHelp, nullptr},
+    OptionSpec{"", "--version", OptionKind::kVersion, nullptr},
+    OptionSpec{"", "--per-field", OptionKind::kFlag, &CommandLine::addPerField},
+    OptionSpec{"", "--ms7-period", OptionKind::kFlag, &CommandLine::addMs7Period},
+    OptionSpec{"", "--symbol-period", OptionKind::kFlag, &CommandLine::addPeriodToSymbol},
+    OptionSpec{"", "--volume", OptionKind::kFlag, &CommandLine::withVolume},
+    OptionSpec{"", "--russian", OptionKind::kFlag, &CommandLine::russianLog},
+};
+
+std::string Quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+// An option as written: "--name=value" and "-iVALUE" carry their value inline.
+struct OptionWord {
+    std::string_view name;
+    std::optional<std::string_view> value;
+};
+
+OptionWord SplitOption(std::string_view argument) {
+    if (argument.starts_with("--")) {
+        const std::size_t equals = argument.find('=');
+        if (equals == std::string_view::npos) return {argument, std::nullopt};
+        return {argument.substr(0, equals), argument.substr(equals + 1)};
+    }
+    if (argument.size() > 2) return {argument.substr(0, 2), argument.substr(2)};
+    return {argument, std::nullopt};
+}
+
+const OptionSpec& FindOption(std::string_view name) {
+    const auto found = std::find_if(kOptions.begin(), kOptions.end(), [name](const OptionSpec& option) {
+        return name == option.shortName || name == option.longName;
+    });
+    if (found == kOptions.end()) throw UsageError("unknown option " + Quoted(name));
+    return *found;
+}
+
+// A lone "-" is an ordinary operand, as in most tools.
+bool LooksLikeOption(std::string_view argument) {
+    return argument.size() > 1 && argument.front() == '-';
+}
+
+std::int32_t ParseInterval(std::string_view item) {
+    const bool digitsOnly =
+        !item.empty() && std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; });
+    std::int32_t minutes = 0;
+    if (digitsOnly) {
+        const auto result = std::from_chars(item.data(), item.data() + item.size(), minutes);
+        if (result.ec == std::errc::result_out_of_range) {
+            throw UsageError("interval " + Quoted(item) + " is too large (at most 2147483647 minutes)");
+        }
+    }
+    if (minutes <= 0) throw UsageError("invalid interval " + Quoted(item) + " (positive minutes expected)");
+    return minutes;
+}
+
+void EnableInterval(std::int32_t minutes, std::optional<std::int32_t>& custom, CommandLine& line) {
+    const auto fixed = std::find(kFixedIntervals.begin(), kFixedIntervals.end(), minutes);
+    if (fixed != kFixedIntervals.end()) {
+        line.intervalEnabled[static_cast<std::size_t>(fixed - kFixedIntervals.begin())] = true;
+        return;
+    }
+    if (custom && *custom != minutes) {
+        throw UsageError("only one interval besides 5, 10, 15 and 60 is possible, got " +
+                         Quoted(std::to_string(*custom)) + " and " + Quoted(std::to_string(minutes)));
+    }
+    custom = minutes;
+}
+
+void ApplyIntervalList(std::string_view list, CommandLine& line) {
+    std::optional<std::int32_t> custom;
+    for (;;) {
+        const std::size_t comma = list.find(',');
+        EnableInterval(ParseInterval(list.substr(0, comma)), custom, line);
+        if (comma == std::string_view::npos) break;
+        list.remove_prefix(comma + 1);
+    }
+    if (!custom) return;
+    line.intervalEnabled[kCustomSlot] = true;
+    line.customIntervalText = std::to_string(*custom);
+}
+
+std::string ExecutableDirectory() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) throw UsageError("cannot find the program's own directory; give DIRECTORY instead of ''");
+    return executable.parent_path().string();
+}
+
+class Parser {
+  public:
+    explicit Parser(std::span<const char* const> arguments) : arguments_(arguments) {}
+
+    CommandLine Parse() {
+        while (next_ < arguments_.size() && line_.action == Action::kConvert) {
+            const std::string_view argument = arguments_[next_++];
+            if (optionsEnded_ || !LooksLikeOption(argument)) {
+                TakeDirectory(argument);
+            } else if (argument == "--") {
+                optionsEnded_ = true;
+            } else {
+                TakeOption(SplitOption(argument));
+            }
+        }
+        if (line_.action != Action::kConvert) return line_;
+        if (!intervalsGiven_) throw UsageError("missing option --intervals, e.g. -i 5,15,60");
+        if (!directoryGiven_) throw UsageError("missing DIRECTORY");
+        return line_;
+    }
+
+  private:
+    void TakeDirectory(std::string_view argument) {
+        if (directoryGiven_) {
+            throw UsageError("only one DIRECTORY is possible, got " + Quoted(argument) + " too");
+        }
+        directoryGiven_ = true;
+        line_.directory = NormaliseDirectory(argument);
+    }
+
+    void TakeOption(const OptionWord& word) {
+        const OptionSpec& option = FindOption(word.name);
+        if (option.kind == OptionKind::kIntervals) {
+            TakeIntervals(word);
+            return;
+        }
+        if (word.value) throw UsageError("option " + Quoted(word.name) + " takes no value");
+        if (option.kind == OptionKind::kHelp) line_.action = Action::kShowHelp;
+        if (option.kind == OptionKind::kVersion) line_.action = Action::kShowVersion;
+        if (option.kind == OptionKind::kFlag) line_.*option.flag = true;
+    }
+
+    void TakeIntervals(const OptionWord& word) {
+        if (intervalsGiven_) throw UsageError("option --intervals may be given only once");
+        intervalsGiven_ = true;
+        if (word.value) {
+            ApplyIntervalList(*word.value, line_);
+            return;
+        }
+        if (next_ == arguments_.size()) {
+            throw UsageError("option " + Quoted(word.name) + " needs a list of minutes");
+        }
+        ApplyIntervalList(arguments_[next_++], line_);
+    }
+
+    std::span<const char* const> arguments_;
+    std::size_t next_ = 0;
+    CommandLine line_;
+    bool optionsEnded_ = false;
+    bool intervalsGiven_ = false;
+    bool directoryGiven_ = false;
+};
+
+}  // namespace
+
+CommandLine ParseCommandLine(std::span<const char* const> arguments) {
+    return Parser(arguments).Parse();
+}
+
+std::string NormaliseDirectory(std::string_view argument) {
+    std::string directory = argument.empty() ? ExecutableDirectory() : std::string(argument);
+    if (directory.back() != '/') directory.push_back('/');
+    return directory;
+}
+
+std::string HelpText() {
+    return R"(Usage: tarnix-convert [OPTIONS] DIRECTORY
+Converts every *.txt quote file of DIRECTORY into bar files NAME-mMINUTES.txt beside it.
+An empty DIRECTORY ('') means the directory of this program.
+
+Options:
+  -i, --intervals LIST  bar intervals in minutes, comma-separated, e.g. 5,15,240 (required):
+                        any of 5, 10, 15 and 60, plus at most one other interval
+      --per-field       add the <PER> field with the period I
+      --ms7-period      add the <PER> field with the interval as the period
+      --symbol-period   append the interval to the ticker
+      --volume          read the volume column and write it to the bars
+      --russian         write the log in Russian
+  -h, --help            show this help and exit
+      --version         show the version and exit
+
+The log goes to standard output. Exit status: 0 when every file converted, 1 when some file failed,
+2 when the command line is wrong.
+)";
+}
+
+std::string VersionText() {
+    return std::string(kProgramName) + " " TARNIX_VERSION;
+}
+
+}  // namespace tarnix::cli

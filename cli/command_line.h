@@ -1,0 +1,53 @@
+#pragma once
+
+// The command line of tarnix-convert, turned into the values of a run without touching the process.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "tarnix/conversion.h"
+
+namespace tarnix::cli {
+
+inline constexpr std::string_view kProgramName = "tarnix-convert";
+
+// A command line that cannot be run; what() names the problem in one line.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Action { kConvert, kShowHelp, kShowVersion };
+
+struct CommandLine {
+    Action action = Action::kConvert;
+    std::string directory;
+    // Slots 1 to kSlotCount as intervalEnabled() numbers them, from index 0.
+    std::array<bool, kSlotCount> intervalEnabled{};
+    // The custom interval a desktop user finds pre-filled: its slot stays off unless an interval asks for it.
+    std::string customIntervalText = "240";
+    bool addPerField = false;
+    bool addMs7Period = false;
+    bool addPeriodToSymbol = false;
+    bool withVolume = false;
+    bool russianLog = false;
+
+    bool operator==(const CommandLine&) const = default;
+};
+
+// Parses the arguments that follow the program name. Help and version win over whatever follows them.
+// Throws UsageError.
+CommandLine ParseCommandLine(std::span<const char* const> arguments);
+
+// The directory as the desktop window normalises its field: empty means the program's own directory, and
+// a "/" is appended when missing.
+std::string NormaliseDirectory(std::string_view argument);
+
+std::string HelpText();
+std::string VersionText();
+
+}  // namespace tarnix::cli

@@ -1,0 +1,81 @@
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace tarnix::cli {
+namespace {
+
+// The parse in one short text: "directory slots custom flags", slots as 0/1 from slot 1; or the action or
+// the usage error.
+std::string ParseToText(const std::vector<const char*>& args) {
+    try {
+        const CommandLine line = ParseCommandLine(args);
+        if (line.action != Action::kConvert) return line.action == Action::kShowHelp ? "help" : "version";
+        std::string text = line.directory + " ";
+        for (const bool on : line.intervalEnabled) text += on ? '1' : '0';
+        text += " " + line.customIntervalText;
+        const std::pair<bool, const char*> flags[] = {{line.addPerField, " per"},
+                                                      {line.addMs7Period, " ms7"},
+                                                      {line.addPeriodToSymbol, " sym"},
+                                                      {line.withVolume, " vol"},
+                                                      {line.russianLog, " rus"}};
+        for (const auto& [on, name] : flags) text += on ? name : "";
+        return text;
+    } catch (const UsageError& error) {
+        return std::string("error: ") + error.what();
+    }
+}
+
+using Cases = std::vector<std::pair<std::vector<const char*>, std::string>>;
+
+TEST(CommandLineTest, AcceptedLines) {
+    const Cases cases = {
+        {{"-i", "5", "q"}, "q/ 10000 240"},
+        {{"-i5,10,15,60", "q/"}, "q/ 11110 240"},
+        {{"q", "--intervals=0120,15"}, "q/ 00101 120"},
+        {{"--intervals", "240,5,240,5", "q"}, "q/ 10001 240"},
+        {{"-i", "2147483647", "q"}, "q/ 00001 2147483647"},
+        {{"-i", "60", "--per-field", "--ms7-period", "--symbol-period", "--volume", "--russian", "q"},
+         "q/ 00010 240 per ms7 sym vol rus"},
+        {{"-i", "5", "--", "-q"}, "-q/ 10000 240"},
+        {{"-i", "5", "-"}, "-/ 10000 240"},
+        {{"-h"}, "help"},
+        {{"--help", "--bogus"}, "help"},
+        {{"--version", "q"}, "version"},
+    };
+    for (const auto& [args, expected] : cases) EXPECT_EQ(ParseToText(args), expected);
+}
+
+TEST(CommandLineTest, UsageErrors) {
+    const std::string notPositive = "' (positive minutes expected)";
+    const Cases cases = {
+        {{"q"}, "missing option --intervals, e.g. -i 5,15,60"},
+        {{"-i", "5"}, "missing DIRECTORY"},
+        {{"-i", "5", "a", "b"}, "only one DIRECTORY is possible, got 'b' too"},
+        {{"-i", "0", "q"}, "invalid interval '0" + notPositive},
+        {{"-i", "-5", "q"}, "invalid interval '-5" + notPositive},
+        {{"-i", "5,x", "q"}, "invalid interval 'x" + notPositive},
+        {{"-i", "5,,15", "q"}, "invalid interval '" + notPositive},
+        {{"-i", "5,", "q"}, "invalid interval '" + notPositive},
+        {{"-i", "2147483648", "q"}, "interval '2147483648' is too large (at most 2147483647 minutes)"},
+        {{"-i", "240,5,120", "q"},
+         "only one interval besides 5, 10, 15 and 60 is possible, got '240' and '120'"},
+        {{"-i", "5", "-i", "5", "q"}, "option --intervals may be given only once"},
+        {{"q", "-i"}, "option '-i' needs a list of minutes"},
+        {{"-i", "5", "--bogus", "q"}, "unknown option '--bogus'"},
+        {{"-i", "5", "-x", "q"}, "unknown option '-x'"},
+        {{"-i", "5", "--volume=yes", "q"}, "option '--volume' takes no value"},
+    };
+    for (const auto& [args, expected] : cases) EXPECT_EQ(ParseToText(args), "error: " + expected);
+}
+
+TEST(CommandLineTest, EmptyDirectoryIsTheProgramsOwn) {
+    const std::string own = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
+    EXPECT_EQ(ParseToText({"-i", "5", ""}), own + " 10000 240");
+}
+
+}  // namespace
+}  // namespace tarnix::cli

@@ -1,0 +1,183 @@
+// Runs the tarnix-convert program itself, as a script would, on directories of quote files made here.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tarnix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kDir = "<dir>";  // stands for the quote directory in argument tables
+const std::string kSber = "SBER,20240131,100100,250.5,251,250.1,250.75,12000\r\n";
+
+std::string ReadFile(const fs::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// A fresh quote directory, and a place beside it for the program's stderr, so that stderr never shows up
+// as a directory entry.
+class QuoteDir {
+  public:
+    explicit QuoteDir(const std::vector<std::pair<std::string, std::string>>& files) {
+        std::string pattern = (fs::temp_directory_path() / "tarnix-cli-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        root_ = pattern;
+        for (const auto& [name, bytes] : files) std::ofstream(root_ / name, std::ios::binary) << bytes;
+    }
+    ~QuoteDir() {
+        fs::remove_all(root_);
+        fs::remove(errPath());
+    }
+
+    std::string Read(const std::string& name) const { return ReadFile(root_ / name); }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(root_)) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // `args` name the directory as kDir (also as a prefix), which is passed without its trailing "/".
+    Outcome Run(std::vector<std::string> args) const {
+        for (std::string& arg : args) {
+            if (arg.starts_with(kDir)) arg.replace(0, kDir.size(), root_.string());
+        }
+        std::vector<char*> argv = {const_cast<char*>("tarnix-convert")};
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        char* env[] = {const_cast<char*>("LC_ALL=C"), nullptr};
+        int outPipe[2];
+        if (::pipe2(outPipe, O_CLOEXEC) != 0) return {};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = 0;
+        const int spawnError = posix_spawn(&pid, TARNIX_CONVERT_PATH, &actions, nullptr, argv.data(), env);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(outPipe[1]);
+        Outcome outcome;
+        char buffer[4096];
+        for (ssize_t got = 0; (got = ::read(outPipe[0], buffer, sizeof buffer)) > 0;) {
+            outcome.out.append(buffer, static_cast<std::size_t>(got));
+        }
+        ::close(outPipe[0]);
+        int status = 0;
+        if (spawnError == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+            outcome.status = WEXITSTATUS(status);
+        }
+        outcome.err = ReadFile(errPath());
+        return outcome;
+    }
+
+  private:
+    std::string errPath() const { return root_.string() + ".stderr"; }
+
+    fs::path root_;
+};
+
+TEST(ConvertProcessTest, WritesBarFilesAsOptionsSay) {
+    const std::string prices = "250.5,251.,250.1,250.75";
+    const std::string header = "<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>";
+    const struct {
+        std::vector<std::string> args;
+        std::string barFile;
+        std::string bytes;
+    } cases[] = {
+        {{"-i", "5", "--volume", kDir},
+         "SBER-m5.txt",
+         "<TICKER>," + header + ",<VOL>\r\nSBER,20240131,100500," + prices + ",12000\r\n"},
+        {{kDir, "--per-field", "--symbol-period", "-i240"},
+         "SBER-m240.txt",
+         "<TICKER>,<PER>," + header + "\r\nSBER240,I,20240131,120000," + prices + "\r\n"},
+        {{"--ms7-period", "--intervals=15", kDir},
+         "SBER-m15.txt",
+         "<TICKER>,<PER>," + header + "\r\nSBER,15,20240131,101500," + prices + "\r\n"},
+    };
+    for (const auto& c : cases) {
+        const QuoteDir dir({{"SBER.txt", kSber}});
+        const Outcome outcome = dir.Run(c.args);
+        EXPECT_EQ(outcome.status, 0) << c.barFile;
+        EXPECT_EQ(outcome.out, "Processing: SBER.txt\nOk\n");
+        EXPECT_EQ(outcome.err, "");
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{c.barFile, "SBER.txt"}));
+        EXPECT_EQ(dir.Read(c.barFile), c.bytes);
+    }
+}
+
+TEST(ConvertProcessTest, LogAndExitStatus) {
+    const std::string badHours = "SBER,20240131,ab0100,250.5,251,250.1,250.75\r\n";
+    const struct {
+        std::vector<std::pair<std::string, std::string>> files;
+        std::vector<std::string> args;
+        std::string out;
+        int status;
+    } cases[] = {
+        {{}, {"-i", "5", kDir}, "", 0},
+        {{{"A.txt", kSber}, {"B.txt", badHours}, {"C.txt", kSber}},
+         {"-i", "5,60", kDir},
+         "Processing: A.txt\nOk\nProcessing: B.txt\nError: 'ab' is not a valid integer value\n"
+         "Processing: C.txt\nOk\n",
+         1},
+        {{{"A.txt", kSber}}, {"--russian", "-i", "5", kDir}, "Обрабатываем: A.txt\nOk\n", 0},
+        {{}, {"--version"}, "tarnix-convert " TARNIX_VERSION "\n", 0},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = QuoteDir(c.files).Run(c.args);
+        EXPECT_EQ(outcome.out, c.out);
+        EXPECT_EQ(outcome.status, c.status) << c.out;
+        EXPECT_EQ(outcome.err, "");
+    }
+}
+
+TEST(ConvertProcessTest, UsageErrorsTouchNothing) {
+    const struct {
+        std::vector<std::string> args;
+        std::string problem;
+    } cases[] = {
+        {{"-i", "0", kDir}, "invalid interval '0' (positive minutes expected)"},
+        {{kDir}, "missing option --intervals, e.g. -i 5,15,60"},
+        {{"-i", "5", "--quiet", kDir}, "unknown option '--quiet'"},
+    };
+    for (const auto& c : cases) {
+        const QuoteDir dir({{"A.txt", kSber}});
+        const Outcome outcome = dir.Run(c.args);
+        EXPECT_EQ(outcome.status, 2) << c.problem;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err,
+                  "tarnix-convert: " + c.problem + "\nTry 'tarnix-convert --help' for more information.\n");
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"A.txt"});
+    }
+}
+
+TEST(ConvertProcessTest, AMissingDirectoryIsReportedNotPassedOverSilently) {
+    const QuoteDir dir({});
+    const Outcome outcome = dir.Run({"-i", "5", kDir + "/missing"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(outcome.err.starts_with("tarnix-convert: cannot read directory '")) << outcome.err;
+    EXPECT_TRUE(outcome.err.ends_with("/missing/': No such file or directory\n")) << outcome.err;
+}
+
+}  // namespace
+}  // namespace tarnix::cli
