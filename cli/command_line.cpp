@@ -204,7 +204,7 @@ Options:
       --version         show the version and exit
 
 The log goes to standard output. Exit status: 0 when every file converted, 1 when some file failed,
-2 when the command line is wrong.
+2 when the command line is wrong or DIRECTORY cannot be read.
 )";
 }
 

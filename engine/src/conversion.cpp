@@ -116,6 +116,15 @@ void SetUpSlots(IntervalSlots& slots, const ConversionOptions& options) {
     slots.back().interval = TryParseInteger(options.customIntervalText()).value_or(0);
 }
 
+// A custom interval equal to a fixed one would write one bar file through two slots at once and interleave
+// their records; the second slot is refused, as a file already held open for writing is.
+void RefuseSharedBarFile(const IntervalSlots& slots, std::size_t index) {
+    for (std::size_t i = 0; i < index; ++i) {
+        if (slots[i].enabled && slots[i].interval == slots[index].interval)
+            throw ConversionError("File access denied");
+    }
+}
+
 // Creates the bar file of every enabled slot; false when no slot is enabled.
 bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionOptions& options) {
     bool someEnabled = false;
@@ -125,6 +134,7 @@ bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionO
         slot.open = 0;
         slot.enabled = options.intervalEnabled(static_cast<int>(i) + 1);
         if (!slot.enabled) continue;
+        RefuseSharedBarFile(slots, i);
         OpenBarFile(slot, name, options);
         someEnabled = true;
     }

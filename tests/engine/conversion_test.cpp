@@ -150,6 +150,15 @@ TEST_F(DirectoryRun, CustomIntervalZeroFailsAtTheFirstDataLine) {
     EXPECT_EQ(RunWithoutSkips(), "Processing: a.txt\nOk\nProcessing: b.txt\nOk\n");
 }
 
+TEST_F(DirectoryRun, ACustomIntervalEqualToATickedOneIsRefusedNotInterleaved) {
+    dir.Write("a.txt", kQuotes);
+    options.enabled[0] = true;
+    options.enabled[4] = true;
+    options.custom = "5";
+    EXPECT_EQ(Run(), "Processing: a.txt\nError: File access denied\n");
+    EXPECT_EQ(dir.Read("a-m5.txt"), kHeader5);
+}
+
 TEST_F(DirectoryRun, AFailedFileLeavesNoPendingBarForTheNext) {
     dir.Write("a.txt", "A,20240131,100100,1,1,1,1\r\nA,20240131,10xx00,1,1,1,1\r\n");
     dir.Write("b.txt", "B,20240131,100200,2,2,2,2\r\n");
