@@ -12,7 +12,7 @@ namespace {
 constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
 constexpr std::size_t kCustomSlot = kSlotCount - 1;
 
-enum class OptionKind { kIntervals, kHelp, kVersion, kFlag };
+enum class OptionKind { kIntervals, kJobs, kHelp, kVersion, kFlag };
 
 struct OptionSpec {
     std::string_view shortName;
@@ -23,6 +23,7 @@ struct OptionSpec {
 
 constexpr std::array kOptions = {
     OptionSpec{"-i", "--intervals", OptionKind::kIntervals, nullptr},
+    OptionSpec{"-j", "--jobs", OptionKind::kJobs, nullptr},
     OptionSpec{"-h", "--help", OptionKind::kHelp, nullptr},
     OptionSpec{"", "--version", OptionKind::kVersion, nullptr},
     OptionSpec{"", "--per-field", OptionKind::kFlag, &CommandLine::addPerField},
@@ -77,6 +78,20 @@ std::int32_t ParseInterval(std::string_view item) {
     }
     if (minutes <= 0) throw UsageError("invalid interval " + Quoted(item) + " (positive minutes expected)");
     return minutes;
+}
+
+// More workers than this only add threads waiting on the disk.
+constexpr int kMaxWorkers = 256;
+
+int ParseWorkers(std::string_view text) {
+    int workers = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), workers);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || workers < 1 ||
+        workers > kMaxWorkers) {
+        throw UsageError("invalid number of jobs " + Quoted(text) + " (1 to " + std::to_string(kMaxWorkers) +
+                         " expected)");
+    }
+    return workers;
 }
 
 void EnableInterval(std::int32_t minutes, std::optional<std::int32_t>& custom, CommandLine& line) {
@@ -145,7 +160,13 @@ class Parser {
     void TakeOption(const OptionWord& word) {
         const OptionSpec& option = FindOption(word.name);
         if (option.kind == OptionKind::kIntervals) {
-            TakeIntervals(word);
+            if (intervalsGiven_) throw UsageError("option --intervals may be given only once");
+            intervalsGiven_ = true;
+            ApplyIntervalList(TakeValue(word, "a list of minutes"), line_);
+            return;
+        }
+        if (option.kind == OptionKind::kJobs) {
+            line_.workers = ParseWorkers(TakeValue(word, "a number of jobs"));
             return;
         }
         if (word.value) throw UsageError("option " + Quoted(word.name) + " takes no value");
@@ -154,17 +175,12 @@ class Parser {
         if (option.kind == OptionKind::kFlag) line_.*option.flag = true;
     }
 
-    void TakeIntervals(const OptionWord& word) {
-        if (intervalsGiven_) throw UsageError("option --intervals may be given only once");
-        intervalsGiven_ = true;
-        if (word.value) {
-            ApplyIntervalList(*word.value, line_);
-            return;
-        }
-        if (next_ == arguments_.size()) {
-            throw UsageError("option " + Quoted(word.name) + " needs a list of minutes");
-        }
-        ApplyIntervalList(arguments_[next_++], line_);
+    // The value written inline or as the next argument.
+    std::string_view TakeValue(const OptionWord& word, std::string_view what) {
+        if (word.value) return *word.value;
+        if (next_ == arguments_.size())
+            throw UsageError("option " + Quoted(word.name) + " needs " + std::string(what));
+        return arguments_[next_++];
     }
 
     std::span<const char* const> arguments_;
@@ -200,6 +216,8 @@ Options:
       --symbol-period   append the interval to the ticker
       --volume          read the volume column and write it to the bars
       --russian         write the log in Russian
+  -j, --jobs N          convert up to N files at a time (default: one per processor core); the log
+                        and the bar files are those of a one-at-a-time run
   -h, --help            show this help and exit
       --version         show the version and exit
 

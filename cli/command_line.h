@@ -35,6 +35,8 @@ struct CommandLine {
     bool addPeriodToSymbol = false;
     bool withVolume = false;
     bool russianLog = false;
+    // Files converted at a time; 0 means one per processor core.
+    int workers = 0;
 
     bool operator==(const CommandLine&) const = default;
 };

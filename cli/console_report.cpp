@@ -1,14 +1,27 @@
 #include "console_report.h"
 
+#include <time.h>
+
+#include <utility>
+
 namespace tarnix::cli {
 namespace {
 
-// The counter is shown once for every input line, millions of times a run: reading the clock on each call
-// would cost more than the conversion itself.
-constexpr unsigned kCallsPerClockCheck = 4096;
 constexpr auto kRedrawPeriod = std::chrono::milliseconds(100);
 
 }  // namespace
+
+ConsoleReport::ConsoleReport(std::ostream& log, std::ostream* progress, Clock clock)
+    : log_(log), progress_(progress), clock_(std::move(clock)), lastDraw_(clock_()) {}
+
+ConsoleReport::Clock ConsoleReport::CoarseClock() {
+    return [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+        return std::chrono::steady_clock::time_point(std::chrono::seconds(now.tv_sec) +
+                                                     std::chrono::nanoseconds(now.tv_nsec));
+    };
+}
 
 bool CommandLineOptions::intervalEnabled(int slot) const {
     return slot >= 1 && slot <= kSlotCount && line_.intervalEnabled[static_cast<std::size_t>(slot - 1)];
@@ -22,9 +35,8 @@ void ConsoleReport::AddLogLine(std::string_view line) {
 }
 
 void ConsoleReport::ShowLineCounter(std::string_view text) {
-    if (progress_ == nullptr || ++callsSinceClockCheck_ < kCallsPerClockCheck) return;
-    callsSinceClockCheck_ = 0;
-    const auto now = std::chrono::steady_clock::now();
+    if (progress_ == nullptr) return;
+    const auto now = clock_();
     if (now - lastDraw_ < kRedrawPeriod) return;
     lastDraw_ = now;
     *progress_ << '\r' << lastLogLine_ << "  " << text << std::flush;

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstring>
 #include <iostream>
+#include <thread>
 
 #include "command_line.h"
 #include "console_report.h"
@@ -34,7 +35,9 @@ int Convert(const CommandLine& line) {
     DetectDecimalChar();
     const CommandLineOptions options(line);
     ConsoleReport report(std::cout, ::isatty(STDERR_FILENO) ? &std::cerr : nullptr);
-    RunConversion(options, report);
+    const int workers =
+        line.workers > 0 ? line.workers : static_cast<int>(std::thread::hardware_concurrency());
+    RunConversionInParallel(options, report, workers);
     report.Finish();
     return report.errorLogged() ? kExitFileFailed : kExitOk;
 }

@@ -1,18 +1,16 @@
 #include "tarnix/conversion.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
 #include "conversion_error.h"
+#include "directory_listing.h"
 #include "interval_bars.h"
 #include "number_syntax.h"
 #include "quote_reader.h"
@@ -21,50 +19,6 @@ namespace tarnix {
 namespace {
 
 constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
-
-char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Bar files carry "-m" in their names, so they are never taken as input; any "-m", in either case and
-// anywhere in the name, has the same effect.
-bool HasBarFileMark(std::string_view name) {
-    for (std::size_t i = 0; i + 1 < name.size(); ++i) {
-        if (name[i] == '-' && UpperAscii(name[i + 1]) == 'M') return true;
-    }
-    return false;
-}
-
-bool HasTxtExtension(std::string_view name) {
-    if (name.size() < 4) return false;
-    std::string extension(name.substr(name.size() - 4));
-    std::transform(extension.begin(), extension.end(), extension.begin(), UpperAscii);
-    return extension == ".TXT";
-}
-
-// Name order without regard to the case of ASCII letters; the raw bytes settle ties.
-bool NameOrderLess(const std::string& a, const std::string& b) {
-    const auto folded = [](char x, char y) {
-        return static_cast<unsigned char>(UpperAscii(x)) < static_cast<unsigned char>(UpperAscii(y));
-    };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) return false;
-    return a < b;
-}
-
-// Every "*.txt" entry of the directory, of any kind, listed once when the run starts: bar files written
-// during the run are not taken up. A directory that cannot be read lists nothing.
-std::vector<std::string> ListQuoteEntries(const std::string& directory) {
-    std::vector<std::string> names;
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
-    if (!dir) return names;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != ".." && HasTxtExtension(name)) names.emplace_back(name);
-    }
-    std::sort(names.begin(), names.end(), NameOrderLess);
-    return names;
-}
 
 // Only plain files hold quotes: a directory, device or pipe is refused as it is opened.
 int PlainFileError(const struct stat& info) {

@@ -1,7 +1,5 @@
 #include "interval_bars.h"
 
-#include <charconv>
-
 #include "conversion_error.h"
 #include "number_syntax.h"
 
@@ -9,7 +7,6 @@ namespace tarnix {
 namespace {
 
 constexpr std::int32_t kMinutesPerDay = 1440;
-constexpr std::string_view kLineCounterPrefix = "Строка: ";
 constexpr int kPriceDecimals = 4;
 
 bool IsLeapYear(std::int32_t year) {
@@ -133,12 +130,11 @@ void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date
 BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report)
     : slots_(slots), options_(options), report_(report) {}
 
-void BarFolder::ShowLineCounter(std::int64_t lineNumber) {
-    std::array<char, kLineCounterPrefix.size() + 24> text{};
-    kLineCounterPrefix.copy(text.data(), kLineCounterPrefix.size());
-    const auto end =
-        std::to_chars(text.data() + kLineCounterPrefix.size(), text.data() + text.size(), lineNumber);
-    report_.ShowLineCounter(std::string_view(text.data(), static_cast<std::size_t>(end.ptr - text.data())));
+ShortText LineCounterText(std::int64_t lineNumber) {
+    ShortText text;
+    text.Append(kLineCounterPrefix);
+    text.Append(FormatInteger(lineNumber).view());
+    return text;
 }
 
 void BarFolder::FoldQuoteFile(QuoteReader& reader) {
@@ -147,7 +143,7 @@ void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     AnalyseFirstLine(reader);
     while (ReadNextLine(reader)) {
         // The counter comes before the split, so a failing line leaves its own number on show.
-        ShowLineCounter(reader.lineNumber);
+        report_.ShowLineCounter(LineCounterText(reader.lineNumber).view());
         if (SplitQuoteLine(reader, options_.withVolume(), quote_)) FoldQuote(quote_);
     }
 }

@@ -29,6 +29,10 @@ struct IntervalSlot {
     bool enabled = false;
 };
 
+// The line counter text, the same in both languages of the log.
+inline constexpr std::string_view kLineCounterPrefix = "Строка: ";
+ShortText LineCounterText(std::int64_t lineNumber);
+
 // Slots 1 to 5: 5, 10, 15 and 60 minutes, then the custom interval.
 using IntervalSlots = std::array<IntervalSlot, kSlotCount>;
 
@@ -63,8 +67,6 @@ class BarFolder {
     void WriteBar(IntervalSlot& slot);
 
   private:
-    void ShowLineCounter(std::int64_t lineNumber);
-
     IntervalSlots& slots_;
     const ConversionOptions& options_;
     ConversionReport& report_;

@@ -23,6 +23,7 @@ std::string ParseToText(const std::vector<const char*>& args) {
                                                       {line.withVolume, " vol"},
                                                       {line.russianLog, " rus"}};
         for (const auto& [on, name] : flags) text += on ? name : "";
+        if (line.workers != 0) text += " j" + std::to_string(line.workers);
         return text;
     } catch (const UsageError& error) {
         return std::string("error: ") + error.what();
@@ -42,6 +43,8 @@ TEST(CommandLineTest, AcceptedLines) {
          "q/ 00010 240 per ms7 sym vol rus"},
         {{"-i", "5", "--", "-q"}, "-q/ 10000 240"},
         {{"-i", "5", "-"}, "-/ 10000 240"},
+        {{"-j", "2", "-i", "5", "q"}, "q/ 10000 240 j2"},
+        {{"-i", "5", "--jobs=16", "q"}, "q/ 10000 240 j16"},
         {{"-h"}, "help"},
         {{"--help", "--bogus"}, "help"},
         {{"--version", "q"}, "version"},
@@ -68,6 +71,8 @@ TEST(CommandLineTest, UsageErrors) {
         {{"-i", "5", "--bogus", "q"}, "unknown option '--bogus'"},
         {{"-i", "5", "-x", "q"}, "unknown option '-x'"},
         {{"-i", "5", "--volume=yes", "q"}, "option '--volume' takes no value"},
+        {{"-i", "5", "-j0", "q"}, "invalid number of jobs '0' (1 to 256 expected)"},
+        {{"-i", "5", "-j", "2x", "q"}, "invalid number of jobs '2x' (1 to 256 expected)"},
     };
     for (const auto& [args, expected] : cases) EXPECT_EQ(ParseToText(args), "error: " + expected);
 }

@@ -30,13 +30,16 @@ TEST(ConsoleReportTest, OnlyLinesStartingWithErrorCountAsFailures) {
 TEST(ConsoleReportTest, ProgressLineIsRedrawnRarelyAndErasedBeforeLogLines) {
     std::ostringstream log;
     std::ostringstream progress;
-    ConsoleReport report(log, &progress);
+    // A clock that moves on by one millisecond at every reading: one redraw every 100 lines.
+    std::chrono::steady_clock::time_point now{};
+    ConsoleReport report(log, &progress, [&now] { return now += std::chrono::milliseconds(1); });
     report.AddLogLine("Processing: A.txt");
-    for (int line = 1; line <= 10000; ++line) report.ShowLineCounter("Строка: " + std::to_string(line));
-    EXPECT_EQ(progress.str(), "\rProcessing: A.txt  Строка: 4096");
+    for (int line = 1; line <= 250; ++line) report.ShowLineCounter("Строка: " + std::to_string(line));
+    const std::string drawn = "\rProcessing: A.txt  Строка: 100\rProcessing: A.txt  Строка: 200";
+    EXPECT_EQ(progress.str(), drawn);
     report.AddLogLine("Ok");
     report.Finish();
-    EXPECT_EQ(progress.str(), "\rProcessing: A.txt  Строка: 4096\r\033[K");
+    EXPECT_EQ(progress.str(), drawn + "\r\033[K");
     EXPECT_EQ(log.str(), "Processing: A.txt\nOk\n");
 }
 

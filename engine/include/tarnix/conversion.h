@@ -53,6 +53,13 @@ class ConversionReport {
 // outcome in the log; a failing file is logged and the run goes on. Nothing is thrown.
 void RunConversion(const ConversionOptions& options, ConversionReport& report);
 
+// Converts like RunConversion, up to `workers` files at a time. `options` is read from several threads at
+// once, so its values must not change during the run. `report` is called from the calling thread only, with
+// exactly the log of a sequential run, in entry order; the line counter shows the oldest file not yet done,
+// and YieldToWindow is not called. Entries whose bar files share names are converted one after the other in
+// entry order, so the later entry's bar files win as in a sequential run.
+void RunConversionInParallel(const ConversionOptions& options, ConversionReport& report, int workers);
+
 // Converts one directory entry given by its name; logs its outcome and never throws.
 void ConvertFile(std::string_view name, const ConversionOptions& options, ConversionReport& report);
 

@@ -1,0 +1,26 @@
+#pragma once
+
+// The quote files of a directory and the names their bar files take.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnix {
+
+char UpperAscii(char c);
+
+// Bar files carry "-m" in their names, so they are never taken as input; any "-m", in either case and
+// anywhere in the name, has the same effect.
+bool HasBarFileMark(std::string_view name);
+
+// Every "*.txt" entry of the directory, of any kind, in name order without regard to the case of ASCII
+// letters (the raw bytes settle ties). Listed once when a run starts, so bar files written during the run
+// are not taken up. A directory that cannot be read lists nothing.
+std::vector<std::string> ListQuoteEntries(const std::string& directory);
+
+// The part of an entry's name that its bar files share: the name without its extension, case-folded, so
+// that entries which would write the same bar files (also on a file system that ignores case) compare equal.
+std::string BarFileStem(std::string_view name);
+
+}  // namespace tarnix
