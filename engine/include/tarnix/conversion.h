@@ -4,6 +4,8 @@
 // Both are read or called at the moment the run needs them, never cached, so a caller whose values change
 // during a run (the window) sees each change take effect at the next reading.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +64,11 @@ void RunConversionInParallel(const ConversionOptions& options, ConversionReport&
 
 // Converts one directory entry given by its name; logs its outcome and never throws.
 void ConvertFile(std::string_view name, const ConversionOptions& options, ConversionReport& report);
+
+// The integer syntax of quote fields and of the custom interval: leading blanks, then an optional sign and
+// decimal digits within the 32-bit signed range, or a hex prefix ("$", "x", "X", "0x", "0X") and up to
+// FFFFFFFF, taken as two's complement. Nothing may follow. Returns nothing when the text does not convert.
+std::optional<std::int32_t> TryParseInteger(std::string_view text);
 
 // Takes the decimal separator of the process locale (call setlocale(LC_ALL, "") first). Called once at
 // start-up, before any run.
