@@ -44,8 +44,8 @@ void BarFile::Create(std::string path) {
     used_ = 0;
 }
 
-void BarFile::Append(std::string_view text) {
-    if (text.size() > buffer_.size() - used_) Flush();
+void BarFile::AppendPastBuffer(std::string_view text) {
+    Flush();
     if (text.size() > buffer_.size()) {
         if (const int err = WriteAll(fd_, text.data(), text.size())) ThrowFileError(err, path_);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,11 +19,16 @@ class BarFile {
     ~BarFile();
 
     void Create(std::string path);
-    void Append(std::string_view text);
+    void Append(std::string_view text) {
+        if (text.size() > buffer_.size() - used_) return AppendPastBuffer(text);
+        std::memcpy(buffer_.data() + used_, text.data(), text.size());
+        used_ += text.size();
+    }
     // Writes out the buffer and closes; a bar file is complete on disk only once this has succeeded.
     void Close();
 
   private:
+    void AppendPastBuffer(std::string_view text);
     void Flush();
 
     int fd_ = -1;

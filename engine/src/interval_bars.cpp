@@ -1,5 +1,7 @@
 #include "interval_bars.h"
 
+#include <charconv>
+
 #include "conversion_error.h"
 #include "number_syntax.h"
 
@@ -130,11 +132,32 @@ void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date
 BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report)
     : slots_(slots), options_(options), report_(report) {}
 
-ShortText LineCounterText(std::int64_t lineNumber) {
-    ShortText text;
-    text.Append(kLineCounterPrefix);
-    text.Append(FormatInteger(lineNumber).view());
-    return text;
+LineCounter::LineCounter() {
+    kLineCounterPrefix.copy(text_.data(), kLineCounterPrefix.size());
+}
+
+std::string_view LineCounter::Text(std::int64_t lineNumber) {
+    if (number_ >= 0 && lineNumber == number_ + 1) {
+        CountUp();
+    } else {
+        const auto end =
+            std::to_chars(text_.data() + kLineCounterPrefix.size(), text_.data() + text_.size(), lineNumber);
+        size_ = static_cast<std::size_t>(end.ptr - text_.data());
+    }
+    number_ = lineNumber;
+    return {text_.data(), size_};
+}
+
+void LineCounter::CountUp() {
+    std::size_t digit = size_;
+    while (digit > kLineCounterPrefix.size() && text_[digit - 1] == '9') text_[--digit] = '0';
+    if (digit > kLineCounterPrefix.size()) {
+        ++text_[digit - 1];
+        return;
+    }
+    // All nines: one digit more.
+    text_[kLineCounterPrefix.size()] = '1';
+    text_[size_++] = '0';
 }
 
 void BarFolder::FoldQuoteFile(QuoteReader& reader) {
@@ -143,7 +166,7 @@ void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     AnalyseFirstLine(reader);
     while (ReadNextLine(reader)) {
         // The counter comes before the split, so a failing line leaves its own number on show.
-        report_.ShowLineCounter(LineCounterText(reader.lineNumber).view());
+        report_.ShowLineCounter(counter_.Text(reader.lineNumber));
         if (SplitQuoteLine(reader, options_.withVolume(), quote_)) FoldQuote(quote_);
     }
 }

@@ -29,9 +29,23 @@ struct IntervalSlot {
     bool enabled = false;
 };
 
-// The line counter text, the same in both languages of the log.
+// The line counter text, "Строка: " and the line number, the same in both languages of the log. It is
+// shown for every line read, and the number mostly grows by one, so the digits are counted up in place
+// rather than written anew.
 inline constexpr std::string_view kLineCounterPrefix = "Строка: ";
-ShortText LineCounterText(std::int64_t lineNumber);
+
+class LineCounter {
+  public:
+    LineCounter();
+    std::string_view Text(std::int64_t lineNumber);
+
+  private:
+    void CountUp();
+
+    std::array<char, kLineCounterPrefix.size() + 20> text_{};
+    std::size_t size_ = 0;
+    std::int64_t number_ = -1;
+};
 
 // Slots 1 to 5: 5, 10, 15 and 60 minutes, then the custom interval.
 using IntervalSlots = std::array<IntervalSlot, kSlotCount>;
@@ -73,6 +87,7 @@ class BarFolder {
     std::string seriesTicker_;
     std::string seriesDate_;
     QuoteLine quote_;
+    LineCounter counter_;
 };
 
 }  // namespace tarnix

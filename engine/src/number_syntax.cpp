@@ -111,6 +111,33 @@ std::optional<float> ConvertFloatParts(const FloatParts& parts) {
     return ConvertFloatText(heap.data(), heap.data() + FormFloatText(parts, heap.data()));
 }
 
+// Digits with at most one decimal mark of either kind, such as 250.50 or 0,0245: the price form of nearly
+// every quote. When the digits make an integer m below 2^24 with at most 10 decimals, m and 10^decimals are
+// exact singles and their IEEE quotient is the correctly rounded value, the same as the full conversion.
+std::optional<float> TryParsePlainDecimal(std::string_view text) {
+    static constexpr std::array<float, 11> kPowersOf10 = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                          1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    constexpr std::uint64_t kExactLimit = 1u << 24;
+    constexpr std::size_t kMaxDigits = 18;  // no overflow of the 64-bit sum
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::uint64_t digits = 0;
+    const char* const integerStart = p;
+    for (; p != end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    const std::size_t integerCount = static_cast<std::size_t>(p - integerStart);
+    std::size_t decimals = 0;
+    if (p != end && (*p == decimalChar || *p == otherDecimalChar)) {
+        const char* const fractionStart = ++p;
+        for (; p != end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        decimals = static_cast<std::size_t>(p - fractionStart);
+    }
+    if (p != end || integerCount == 0 || integerCount + decimals > kMaxDigits ||
+        decimals >= kPowersOf10.size() || digits >= kExactLimit) {
+        return std::nullopt;
+    }
+    return static_cast<float>(digits) / kPowersOf10[decimals];
+}
+
 }  // namespace
 
 std::optional<std::int32_t> TryParseInteger(std::string_view text) {
@@ -177,6 +204,7 @@ void DetectDecimalChar() {
 
 float ParseQuoteNumber(std::string_view text) {
     if (text.empty()) return 0.0f;
+    if (const auto plain = TryParsePlainDecimal(text)) return *plain;
     // Only the first other mark counts as a decimal mark: "1,234.5" then holds two marks and gives 0.
     return TryParseFloat(text, decimalChar, text.find(otherDecimalChar)).value_or(0.0f);
 }

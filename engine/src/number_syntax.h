@@ -17,6 +17,18 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text);
 // TryParseInteger, raising ConversionError "'<text>' is not a valid integer value" on failure.
 std::int32_t ParseInteger(std::string_view text);
 
+// ParseInteger for the fields of every quote line: a few plain digits, as hours, minutes and volumes
+// nearly always are, are taken on the spot.
+inline std::int32_t ParseIntegerField(std::string_view text) {
+    if (text.empty() || text.size() > 9) return ParseInteger(text);
+    std::int32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return ParseInteger(text);
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 // The float syntax with `decimalChar` as the decimal mark (and the character at `extraMarkAt`, if any),
 // converted to the nearest single-precision value. Returns nothing when the text does not convert or the
 // value overflows single precision.

@@ -89,13 +89,13 @@ class ParallelRun {
         outcome.log = {};
     }
 
-    static void ShowLatestCounter(const EntryOutcome& outcome, std::int64_t& shownNumber,
-                                  ConversionReport& report, std::unique_lock<std::mutex>& lock) {
+    void ShowLatestCounter(const EntryOutcome& outcome, std::int64_t& shownNumber, ConversionReport& report,
+                           std::unique_lock<std::mutex>& lock) {
         const std::int64_t number = outcome.lineNumber.load(std::memory_order_relaxed);
         if (number == shownNumber) return;
         shownNumber = number;
         lock.unlock();
-        report.ShowLineCounter(LineCounterText(number).view());
+        report.ShowLineCounter(counter_.Text(number));
         lock.lock();
     }
 
@@ -106,6 +106,7 @@ class ParallelRun {
     std::atomic<std::size_t> nextGroup_{0};
     std::mutex mutex_;
     std::condition_variable changed_;
+    LineCounter counter_;  // used by the reporting thread only
 };
 
 // The report of one entry inside a worker: it keeps what the entry reports for the reporting thread.

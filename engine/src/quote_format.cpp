@@ -1,6 +1,7 @@
 #include "quote_format.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -115,7 +116,7 @@ ShortText NonFiniteText(float value) {
 }
 
 // The record form of a price: the first "," becomes "." and trailing zeros after the dot go.
-ShortText TidyDecimals(ShortText text) {
+void TidyDecimals(ShortText& text) {
     if (const std::size_t comma = text.view().find(','); comma != std::string_view::npos) {
         text.data()[comma] = '.';
     }
@@ -124,6 +125,53 @@ ShortText TidyDecimals(ShortText text) {
         while (tidy.back() == '0') tidy.remove_suffix(1);
     }
     text.Truncate(tidy.size());
+}
+
+// Below 2^40 a price has at most 13 integer digits, and with 4 decimals at most 17 significant ones. A single
+// that is not itself a tie at the last decimal lies at least |value| * 1e-10 away from every tie, far beyond
+// the 5e-18 * |value| that rounding to 18 significant digits can move it, so that step never changes the
+// result there and the decimals can be rounded straight from the binary value.
+constexpr float kFastPathLimit = 1099511627776.0f;  // 2^40
+constexpr int kFastPathMaxDecimals = 4;
+constexpr std::array<std::uint64_t, kFastPathMaxDecimals + 1> kPowersOf10 = {1, 10, 100, 1000, 10000};
+
+bool FitsFastPath(int digits, float value) {
+    return digits >= 0 && digits <= kFastPathMaxDecimals && std::fabs(value) < kFastPathLimit;
+}
+
+// |value| * 10^digits rounded half away from zero, exactly: |value| is m * 2^e with a 24-bit m.
+std::uint64_t ScaledMagnitude(int digits, float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const auto biased = static_cast<int>((bits >> 23) & 0xFF);
+    const std::uint64_t mantissa = (bits & 0x7FFFFFu) | (biased != 0 ? 0x800000u : 0u);
+    const int exponent = (biased != 0 ? biased : 1) - 150;
+    const std::uint64_t scaled = mantissa * kPowersOf10[static_cast<std::size_t>(digits)];
+    if (exponent >= 0) return scaled << exponent;
+    const int shift = -exponent;
+    if (shift >= 63) return 0;
+    const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
+    return (scaled >> shift) + (remainder >= (std::uint64_t{1} << (shift - 1)) ? 1 : 0);
+}
+
+// The record text of the price straight away: with "." or "," as the separator the decimals end at their
+// last non-zero digit, with another separator all of them stay.
+ShortText FastRecordText(int digits, float value) {
+    const std::uint64_t magnitude = ScaledMagnitude(digits, value);
+    const std::uint64_t unit = kPowersOf10[static_cast<std::size_t>(digits)];
+    ShortText text;
+    if (std::signbit(value) && magnitude != 0) text.Append('-');
+    text.AppendInteger(static_cast<std::int64_t>(magnitude / unit));
+    if (digits == 0) return text;
+    const char separator = DecimalChar();
+    const bool tidy = separator == '.' || separator == ',';
+    text.Append(tidy ? '.' : separator);
+    std::uint64_t fraction = magnitude % unit;
+    std::uint64_t place = unit / 10;
+    while (place > 0 && !(tidy && fraction == 0)) {
+        text.Append(static_cast<char>('0' + fraction / place));
+        fraction %= place;
+        place /= 10;
+    }
     return text;
 }
 
@@ -142,16 +190,28 @@ void ShortText::Prepend(std::string_view text) {
     size_ += count;
 }
 
+void ShortText::AppendInteger(std::int64_t value) {
+    const auto result = std::to_chars(chars_.data() + size_, chars_.data() + kCapacity, value);
+    if (result.ec == std::errc()) size_ = static_cast<std::size_t>(result.ptr - chars_.data());
+}
+
 ShortText FormatInteger(std::int64_t value) {
-    std::array<char, 24> chars{};
-    const auto result = std::to_chars(chars.data(), chars.data() + chars.size(), value);
     ShortText text;
-    text.Append(std::string_view(chars.data(), static_cast<std::size_t>(result.ptr - chars.data())));
+    text.AppendInteger(value);
     return text;
 }
 
 ShortText FormatBarTime(std::int32_t minute) {
     const std::int32_t hours = minute / 60;
+    if (minute >= 0 && hours < 100) {
+        const std::int32_t rest = minute % 60;
+        ShortText text;
+        for (const std::int32_t digit : {hours / 10, hours % 10, rest / 10, rest % 10}) {
+            text.Append(static_cast<char>('0' + digit));
+        }
+        text.Append("00");
+        return text;
+    }
     ShortText text = FormatInteger(minute - 60 * hours);
     if (text.view().size() < 2) text.Prepend("0");
     text.Prepend(FormatInteger(hours).view());
@@ -161,6 +221,11 @@ ShortText FormatBarTime(std::int32_t minute) {
 }
 
 ShortText FormatQuoteNumber(int digits, float value) {
+    if (FitsFastPath(digits, value)) return FastRecordText(digits, value);
+    return FormatQuoteNumberExact(digits, value);
+}
+
+ShortText FormatQuoteNumberExact(int digits, float value) {
     if (!std::isfinite(value)) return NonFiniteText(value);
     const int decimals = std::clamp(digits, 0, kMaxDecimals);
     int scale = 0;
@@ -172,7 +237,9 @@ ShortText FormatQuoteNumber(int digits, float value) {
     }
     if (scale > decimals) exact.RoundOff(scale - decimals, false);
     if (scale < decimals) exact.ShiftUp(decimals - scale);
-    return TidyDecimals(FixedText(exact, decimals, std::signbit(value)));
+    ShortText text = FixedText(exact, decimals, std::signbit(value));
+    TidyDecimals(text);
+    return text;
 }
 
 }  // namespace tarnix

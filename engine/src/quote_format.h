@@ -19,11 +19,15 @@ class ShortText {
     char* data() { return chars_.data(); }
     void Truncate(std::size_t size) { size_ = std::min(size, size_); }
     void Append(std::string_view text);
-    void Append(char c) { Append(std::string_view(&c, 1)); }
+    void Append(char c) {
+        if (size_ < kCapacity) chars_[size_++] = c;
+    }
+    // Appends the decimal text of `value`, with a minus sign when negative.
+    void AppendInteger(std::int64_t value);
     void Prepend(std::string_view text);
 
   private:
-    std::array<char, kCapacity> chars_{};
+    std::array<char, kCapacity> chars_;  // only the first size_ characters are ever read
     std::size_t size_ = 0;
 };
 
@@ -38,5 +42,9 @@ ShortText FormatBarTime(std::int32_t minute);
 // zero. The separator is DecimalChar; a "," becomes "." and trailing zeros after the "." are dropped, down
 // to the dot itself ("251.").
 ShortText FormatQuoteNumber(int digits, float value);
+
+// FormatQuoteNumber by exact decimal arithmetic on every digit of the single: the path for values beyond
+// the fast one, and the reference it is tested against.
+ShortText FormatQuoteNumberExact(int digits, float value);
 
 }  // namespace tarnix

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -21,6 +22,13 @@ bool IsLineEndOrCtrlZ(char c) {
     return byte <= 0x1A && (c == '\r' || c == '\n' || c == kCtrlZ);
 }
 
+// Whether any of the eight bytes is below 0x1B, the only place where a CR, LF or Ctrl-Z can be.
+bool HasControlByte(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    return ((word - kOnes * 0x1B) & ~word & kHighBits) != 0;
+}
+
 // Blanks and control characters around a volume are ignored.
 std::string_view TrimControlChars(std::string_view text) {
     const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
@@ -29,29 +37,21 @@ std::string_view TrimControlChars(std::string_view text) {
     return text;
 }
 
+char UpperCase(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The ticker mostly stays the same from line to line: it is copied only when it changes.
 void AssignUpperCase(std::string& target, std::string_view text) {
+    const bool same =
+        target.size() == text.size() && std::equal(text.begin(), text.end(), target.begin(),
+                                                   [](char c, char upper) { return UpperCase(c) == upper; });
+    if (same) return;
     target.assign(text);
-    for (char& c : target) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    std::transform(target.begin(), target.end(), target.begin(), UpperCase);
 }
 
 }  // namespace
-
-std::string_view CopyClamped(std::string_view line, LinePos start, LinePos count) {
-    if (start < 1) start = 1;
-    const auto length = static_cast<LinePos>(line.size());
-    if (start > length || count < 0) return {};
-    return line.substr(static_cast<std::size_t>(start - 1),
-                       static_cast<std::size_t>(std::min(count, length)));
-}
-
-LinePos FindCommaFrom(std::string_view text, LinePos from) {
-    if (from < 1) from = 1;
-    if (static_cast<LinePos>(text.size()) < from) return 0;
-    const std::size_t found = text.find(',', static_cast<std::size_t>(from - 1));
-    return found == std::string_view::npos ? 0 : static_cast<LinePos>(found) + 1;
-}
 
 QuoteReader::QuoteReader(int fd, std::string path)
     : fd_(fd), path_(std::move(path)), buffer_(kInitialBufferSize) {}
@@ -77,8 +77,19 @@ bool QuoteReader::ReadMore() {
 
 std::size_t QuoteReader::FindLineEnd(std::size_t from) {
     const char* data = buffer_.data();
-    while (from < end_ && !IsLineEndOrCtrlZ(data[from])) ++from;
-    return from;
+    for (;;) {
+        // Eight bytes at a time past the plain text of a line, then byte by byte where one might end.
+        std::uint64_t word = 0;
+        while (from + sizeof word <= end_ &&
+               (std::memcpy(&word, data + from, sizeof word), !HasControlByte(word))) {
+            from += sizeof word;
+        }
+        const std::size_t stop = std::min(from + sizeof word, end_);
+        for (; from < stop; ++from) {
+            if (IsLineEndOrCtrlZ(data[from])) return from;
+        }
+        if (from == end_) return end_;
+    }
 }
 
 void QuoteReader::SkipLfAfterCr() {
@@ -175,8 +186,8 @@ bool SplitQuoteLine(const QuoteReader& reader, bool volumeCounting, QuoteLine& q
     }
 
     // The time has exactly six characters: the open starts at the eighth character after the date's comma.
-    const std::int32_t hours = ParseInteger(CopyClamped(line, cd + 1, 2));
-    const std::int32_t minutes = ParseInteger(CopyClamped(line, cd + 3, 2));
+    const std::int32_t hours = ParseIntegerField(CopyClamped(line, cd + 1, 2));
+    const std::int32_t minutes = ParseIntegerField(CopyClamped(line, cd + 3, 2));
     quote.minute = hours * 60 + minutes;
 
     // Each price is taken to be at least one character long, so every search starts two characters after
@@ -198,7 +209,7 @@ bool SplitQuoteLine(const QuoteReader& reader, bool volumeCounting, QuoteLine& q
         const LinePos d5 = FindCommaFrom(line, d4 + 2);
         const std::string_view text =
             d5 != 0 ? CopyClamped(line, d4 + 1, d5 - d4 - 1) : CopyClamped(line, d4 + 1, length - d4);
-        quote.volume = ParseInteger(TrimControlChars(text));
+        quote.volume = ParseIntegerField(TrimControlChars(text));
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 // Reading a quote file line by line and taking the fields of a data line by position.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,10 +15,24 @@ using LinePos = std::int64_t;
 
 // copy(line, start, count) of the quote layout: a start below 1 counts as 1; a start beyond the end or a
 // negative count gives the empty text; a count past the end stops there.
-std::string_view CopyClamped(std::string_view line, LinePos start, LinePos count);
+inline std::string_view CopyClamped(std::string_view line, LinePos start, LinePos count) {
+    if (start < 1) start = 1;
+    const auto length = static_cast<LinePos>(line.size());
+    if (start > length || count < 0) return {};
+    return line.substr(static_cast<std::size_t>(start - 1),
+                       static_cast<std::size_t>(std::min(count, length)));
+}
 
 // Position of the first "," at or after `from`, or 0.
-LinePos FindCommaFrom(std::string_view text, LinePos from);
+inline LinePos FindCommaFrom(std::string_view text, LinePos from) {
+    if (from < 1) from = 1;
+    const auto length = static_cast<LinePos>(text.size());
+    // Fields are short: a plain loop finds the next comma sooner than a library search gets going.
+    for (LinePos pos = from; pos <= length; ++pos) {
+        if (text[static_cast<std::size_t>(pos - 1)] == ',') return pos;
+    }
+    return 0;
+}
 
 // The reading state of one open quote file. Lines end at CR, CR LF or a lone LF; the file ends at its
 // physical end or at its first Ctrl-Z. Only the current line is held, in a buffer that grows with the

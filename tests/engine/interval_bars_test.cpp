@@ -206,6 +206,17 @@ TEST(WriteBar, Ms7PeriodIsTheIntervalUpTo60AndOtherwise1) {
     }
 }
 
+TEST(LineCounter, CountsUpInPlaceAndFollowsJumps) {
+    LineCounter counter;
+    for (const std::int64_t number :
+         {1, 2, 9, 10, 11, 99, 100, 101, 999, 1000, 7, 8, 123456789, 123456790, 1}) {
+        EXPECT_EQ(counter.Text(number), "Строка: " + std::to_string(number));
+    }
+    for (std::int64_t number = 1; number <= 100000; ++number) {
+        if (counter.Text(number) != "Строка: " + std::to_string(number)) FAIL() << number;
+    }
+}
+
 TEST(BarFileName, CutsTheLastFourCharactersAndAddsTheInterval) {
     EXPECT_EQ(BarFileName("/q/", "SBER.txt", 5), "/q/SBER-m5.txt");
     EXPECT_EQ(BarFileName("/q/", "SBER.txt", 240), "/q/SBER-m240.txt");

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
+#include <charconv>
 #include <climits>
+#include <random>
 #include <string>
 
 #include "test_support.h"
@@ -120,6 +123,33 @@ TEST(FloatSyntax, LongTextsConvertExactly) {
     const std::string longZeros = "0." + std::string(300, '0') + "1e301";
     EXPECT_EQ(ParseQuoteNumber(longZeros), 1.0f);
     EXPECT_EQ(ParseQuoteNumber(std::string(400, '9') + "e-400"), 1.0f);
+}
+
+// The single nearest to a plain decimal text, by the general conversion.
+float ReferenceValue(const std::string& text) {
+    const std::string normalised = text.front() == '.' ? "0" + text : text;
+    float value = 0;
+    const auto result = std::from_chars(normalised.data(), normalised.data() + normalised.size(), value);
+    return result.ec == std::errc() ? value : 0.0f;
+}
+
+TEST(FloatSyntax, PlainDecimalsConvertAsTheGeneralConversionDoes) {
+    SetDecimalChar('.');
+    std::mt19937 random(7);
+    const auto digits = [&random](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) text += static_cast<char>('0' + random() % 10);
+        return text;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const std::string integer = digits(random() % 10);
+        const std::string fraction = digits(random() % 13);
+        const std::string text = integer + (random() % 4 != 0 ? "." : "") + fraction;
+        if (text.empty() || text == ".") continue;
+        const float value = ParseQuoteNumber(text);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(ReferenceValue(text)))
+            << text;
+    }
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "conversion_error.h"
 #include "interval_bars.h"
@@ -64,6 +66,22 @@ TEST(FormatQuoteNumber, KeepsAnUnusualLocalSeparatorWithAllDecimals) {
     SetDecimalChar('#');
     EXPECT_EQ(FormatQuoteNumber(4, 250.5f).view(), "250#5000");
     SetDecimalChar('.');
+}
+
+TEST(FormatQuoteNumber, FastPathAgreesWithExactArithmetic) {
+    std::mt19937 random(42);
+    const auto expectSame = [](int digits, float value) {
+        ASSERT_EQ(FormatQuoteNumber(digits, value).view(), FormatQuoteNumberExact(digits, value).view())
+            << "digits " << digits << ", value " << std::bit_cast<std::uint32_t>(value);
+    };
+    for (int i = 0; i < 100000; ++i) {
+        const int digits = static_cast<int>(random() % 5);
+        const float tie = static_cast<float>((static_cast<double>(random() % 100000000) + 0.5) / 10000.0);
+        for (const float value : {std::bit_cast<float>(static_cast<std::uint32_t>(random())), tie,
+                                  std::nextafter(tie, 0.0f), std::nextafter(tie, 1e9f), -tie}) {
+            expectSame(digits, value);
+        }
+    }
 }
 
 TEST(FormatBarTime, WritesSixDigitsWithHoursBeyond23) {

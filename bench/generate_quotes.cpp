@@ -1,0 +1,117 @@
+// Writes deterministic random-walk quote files for the benchmarks: a header, CR LF line ends, several
+// tickers and dates a file, prices with two to four decimals and volumes. Tick files hold many quotes a
+// minute; the others one quote a minute.
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <string_view>
+
+namespace {
+
+struct TickerStyle {
+    std::string name;
+    int decimals;
+    std::int64_t priceTicks;  // the price in units of its last decimal
+};
+
+class QuoteWriter {
+public:
+    QuoteWriter(std::FILE* out, std::uint64_t seed, bool tickData) : out_(out), random_(seed), tickData_(tickData) {}
+
+    // Writes whole trading days until at least `bytes` are written.
+    void Write(std::uint64_t bytes) {
+        Put("<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n");
+        TickerStyle tickers[] = {{"SBER", 2, 25050}, {"GAZP", 2, 16025}, {"VTBR", 4, 245}, {"LKOH", 1, 70125}};
+        for (int day = 0; written_ < bytes; ++day) {
+            for (TickerStyle& ticker : tickers) {
+                if (written_ >= bytes) break;
+                WriteDay(ticker, DateOf(day));
+            }
+        }
+    }
+
+private:
+    static std::string DateOf(int day) {
+        const int month = 1 + (day / 28) % 12;
+        const int year = 2020 + day / (28 * 12);
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d%02d%02d", year, month, 1 + day % 28);
+        return text;
+    }
+
+    void WriteDay(TickerStyle& ticker, const std::string& date) {
+        for (int second = 10 * 3600; second < 18 * 3600 + 45 * 60;) {
+            WriteQuote(ticker, date, second);
+            second += tickData_ ? static_cast<int>(1 + random_() % 6) : 60;
+        }
+    }
+
+    void WriteQuote(TickerStyle& ticker, const std::string& date, int second) {
+        const std::int64_t open = ticker.priceTicks;
+        const std::int64_t close = std::max<std::int64_t>(1, open + static_cast<std::int64_t>(random_() % 7) - 3);
+        const std::int64_t high = std::max(open, close) + static_cast<std::int64_t>(random_() % 3);
+        const std::int64_t low = std::max<std::int64_t>(1, std::min(open, close) - static_cast<std::int64_t>(random_() % 3));
+        ticker.priceTicks = close;
+        char time[8];
+        std::snprintf(time, sizeof time, "%02d%02d%02d", second / 3600, second / 60 % 60, second % 60);
+        Put(ticker.name);
+        Put(tickData_ ? ",0," : ",1,");
+        Put(date);
+        Put(",");
+        Put(time);
+        for (const std::int64_t price : {open, high, low, close}) {
+            Put(",");
+            PutPrice(price, ticker.decimals);
+        }
+        Put(",");
+        PutInteger(static_cast<std::int64_t>(1 + random_() % 5000));
+        Put("\r\n");
+    }
+
+    void PutPrice(std::int64_t ticks, int decimals) {
+        std::int64_t scale = 1;
+        for (int i = 0; i < decimals; ++i) scale *= 10;
+        PutInteger(ticks / scale);
+        Put(".");
+        const std::string fraction = std::to_string(scale + ticks % scale);
+        Put(std::string_view(fraction).substr(1));
+    }
+
+    void PutInteger(std::int64_t value) {
+        char text[24];
+        const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+        Put(std::string_view(text, static_cast<std::size_t>(end - text)));
+    }
+
+    void Put(std::string_view text) {
+        std::fwrite(text.data(), 1, text.size(), out_);
+        written_ += text.size();
+    }
+
+    std::FILE* out_;
+    std::mt19937_64 random_;
+    bool tickData_;
+    std::uint64_t written_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s OUTPUT MEGABYTES SEED ticks|minutes\n", argv[0]);
+        return 2;
+    }
+    std::FILE* out = std::fopen(argv[1], "wb");
+    if (out == nullptr) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    const std::uint64_t bytes = std::strtoull(argv[2], nullptr, 10) * 1000 * 1000;
+    QuoteWriter(out, std::strtoull(argv[3], nullptr, 10), std::string_view(argv[4]) == "ticks").Write(bytes);
+    return std::fclose(out) == 0 ? 0 : 1;
+}
