@@ -7,12 +7,9 @@
 #include <optional>
 #include <string_view>
 
-namespace tarnix {
+#include "tarnix/conversion.h"  // TryParseInteger, the integer syntax
 
-// The integer syntax: leading blanks, then either an optional sign and decimal digits within the 32-bit
-// signed range, or a hex prefix ("$", "x", "X", "0x", "0X") and up to FFFFFFFF, taken as two's complement.
-// Nothing may follow. Returns nothing when the text does not convert.
-std::optional<std::int32_t> TryParseInteger(std::string_view text);
+namespace tarnix {
 
 // TryParseInteger, raising ConversionError "'<text>' is not a valid integer value" on failure.
 std::int32_t ParseInteger(std::string_view text);
