@@ -172,7 +172,6 @@ void TestMainWindow::rusSwitchesCaptions() {
 void TestMainWindow::customIntervalIsNormalised_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("normalised");
-    QTest::newRow("plain") << u"15"_s << u"15"_s;
     QTest::newRow("leading blank, zero") << u" 015"_s << u"15"_s;
     QTest::newRow("dollar hex") << u"$F0"_s << u"240"_s;
     QTest::newRow("x hex") << u"x10"_s << u"16"_s;
@@ -223,13 +222,14 @@ void TestMainWindow::runMatchesHeadlessConverter_data() {
     QTest::addColumn<QStringList>("ticked");
     QTest::addColumn<QString>("custom");
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("5 and 60 minutes, volume")
-        << QStringList{"m5", "m60", "Voluem"} << u"240"_s << QStringList{"-i", "5,60", "--volume"};
-    QTest::newRow("custom $1E, MetaStock 7 period") << QStringList{"m10", "m15", "mCust", "ms7"} << u" $1E"_s
-                                                    << QStringList{"-i", "10,15,30", "--ms7-period"};
-    QTest::newRow("per field, symbol period, Russian log")
-        << QStringList{"m5", "PER", "Period", "Rus"} << u"240"_s
-        << QStringList{"-i", "5", "--per-field", "--symbol-period", "--russian"};
+    // Every box in one row only, so that any two boxes swapped show.
+    QTest::newRow("5 and 15 minutes, volume")
+        << QStringList{"m5", "m15", "Voluem"} << u"240"_s << QStringList{"-i", "5,15", "--volume"};
+    QTest::newRow("10 minutes and custom $1E, MetaStock 7 period")
+        << QStringList{"m10", "mCust", "ms7"} << u" $1E"_s << QStringList{"-i", "10,30", "--ms7-period"};
+    QTest::newRow("60 minutes, per field, symbol period, Russian log")
+        << QStringList{"m60", "PER", "Period", "Rus"} << u"240"_s
+        << QStringList{"-i", "60", "--per-field", "--symbol-period", "--russian"};
 }
 
 void TestMainWindow::runMatchesHeadlessConverter() {
