@@ -127,6 +127,8 @@ void ConvertFile(std::string_view name, const ConversionOptions& options, Conver
     try {
         ConvertEntry(name, options, report);
         return;
+    } catch (const ConversionError& error) {
+        failure = error.message();
     } catch (const std::bad_alloc&) {
         failure = "Out of memory";
     } catch (const std::exception& error) {

@@ -168,6 +168,13 @@ TEST_F(DirectoryRun, AFailedFileLeavesNoPendingBarForTheNext) {
     EXPECT_EQ(dir.Read("b-m5.txt"), std::string(kHeader5) + "B,20240131,100500,2.,2.,2.,2.\r\n");
 }
 
+TEST_F(DirectoryRun, ErrorMessageKeepsAFieldWithANulByte) {
+    using namespace std::string_literals;
+    dir.Write("a.txt", "A,20240131,1\0"s + "0100,1,1,1,1\r\n");
+    options.enabled[0] = true;
+    EXPECT_EQ(Run(), "Processing: a.txt\nError: '1\0' is not a valid integer value\n"s);
+}
+
 // Root ignores file permissions, so the read-only case runs in a child that has become "nobody".
 int RunAsUnprivilegedChild(const std::function<bool()>& check) {
     const pid_t pid = ::fork();
