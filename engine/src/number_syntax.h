@@ -28,7 +28,7 @@ inline std::int32_t ParseIntegerField(std::string_view text) {
 
 // The float syntax with `decimalChar` as the decimal mark (and the character at `extraMarkAt`, if any),
 // converted to the nearest single-precision value. Returns nothing when the text does not convert or the
-// value overflows single precision.
+// value lies beyond single precision: it overflows, or it is so small that it rounds to zero.
 std::optional<float> TryParseFloat(std::string_view text, char decimalChar,
                                    std::size_t extraMarkAt = std::string_view::npos);
 
