@@ -6,7 +6,11 @@ function(tarnix_set_warnings target)
   endif()
 endfunction()
 
-if(TARNIX_SANITIZE)
+if(TARNIX_SANITIZE OR TARNIX_FUZZ)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+endif()
+# Coverage feedback for libFuzzer from every layer; only the fuzz targets link the fuzzer's main.
+if(TARNIX_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()

@@ -1,0 +1,88 @@
+// Arbitrary bytes as a quote file: the reader must yield the lines that a plain split at CR LF, CR and LF
+// gives (up to the first Ctrl-Z), decide header and period from the first line, and split every line
+// without failing other than with the integer message.
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion_error.h"
+#include "quote_reader.h"
+
+namespace {
+
+// The reader refills its buffer every 64 KiB; a first line of filler puts the fuzzed bytes across that edge.
+constexpr std::size_t kRefillEdge = 64 * 1024;
+
+std::vector<std::string_view> ReferenceLines(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\x1A'));
+    std::vector<std::string_view> lines;
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find_first_of("\r\n");
+        lines.push_back(bytes.substr(0, end));
+        if (end == std::string_view::npos) break;
+        const std::size_t next = bytes.substr(end).starts_with("\r\n") ? end + 2 : end + 1;
+        bytes.remove_prefix(next);
+    }
+    return lines;
+}
+
+bool ReferencePeriod(std::string_view first) {
+    if (first.find("PER") != std::string_view::npos) return true;
+    if (first.find("<TICKER>") != std::string_view::npos) return false;
+    const std::size_t c1 = first.find(',');
+    const std::size_t c2 = c1 == std::string_view::npos ? c1 : first.find(',', c1 + 1);
+    return c2 == std::string_view::npos || c2 - c1 <= 3;
+}
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+std::string FileBytes(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return {};
+    std::string bytes;
+    if (data[0] % 2 != 0) {
+        bytes.assign(kRefillEdge - 64 + data[0] / 2, 'f');
+        bytes += "\n";
+    }
+    bytes.append(reinterpret_cast<const char*>(data) + 1, size - 1);
+    return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes = FileBytes(data, size);
+    const int fd = ::memfd_create("quotes", MFD_CLOEXEC);
+    Require(fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
+    Require(::lseek(fd, 0, SEEK_SET) == 0);
+    const std::vector<std::string_view> expected = ReferenceLines(bytes);
+
+    tarnix::QuoteReader reader(fd, "quotes");
+    tarnix::AnalyseFirstLine(reader);
+    const std::string_view first = expected.empty() ? std::string_view() : expected.front();
+    Require(reader.line == first);
+    Require(reader.hasHeader == (first.find("<TICKER>") != std::string_view::npos));
+    Require(reader.hasPeriod == ReferencePeriod(first));
+    std::size_t next = reader.hasHeader ? 1 : 0;
+    tarnix::QuoteLine quote;
+    while (tarnix::ReadNextLine(reader)) {
+        Require(next < expected.size() && reader.line == expected[next]);
+        Require(reader.lineNumber == static_cast<std::int64_t>(next) + 1);
+        ++next;
+        try {
+            tarnix::SplitQuoteLine(reader, data[0] % 4 >= 2, quote);
+        } catch (const tarnix::ConversionError& error) {
+            Require(error.message().ends_with("' is not a valid integer value"));
+        }
+    }
+    Require(next >= expected.size());
+    ::close(fd);
+    return 0;
+}
