@@ -1,0 +1,276 @@
+// Faults of the file system and of the input, injected around the tarnix-convert program itself: each must
+// end its one file with the exact message while the run goes on with the next file.
+
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace tarnix {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t kNobody = 65534;
+constexpr int kCannotDropPrivileges = 77;
+const std::string kQuote = "SBER,20240131,100100,250.5,251,250.1,250.75\r\n";
+const std::string kBars =
+    "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n"
+    "SBER,20240131,100500,250.5,251.,250.1,250.75\r\n";
+
+struct Outcome {
+    int status = -1;
+    std::string log;
+};
+
+// How the program is started: as an unprivileged user (root ignores permissions), with fewer descriptors.
+struct ChildSetup {
+    bool unprivileged = false;
+    rlim_t fileLimit = 0;  // 0 keeps the limit
+};
+
+// Only async-signal-safe calls: the test process may have threads.
+[[noreturn]] void ExecConverter(const ChildSetup& setup, int out, int err, char* const* argv,
+                                char* const* env) {
+    ::dup2(out, STDOUT_FILENO);
+    ::dup2(err, STDERR_FILENO);
+    ::close_range(3, ~0u, 0);
+    if (setup.unprivileged && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+        ::_exit(kCannotDropPrivileges);
+    }
+    if (setup.fileLimit != 0) {
+        const rlimit limit{setup.fileLimit, setup.fileLimit};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    ::execve(TARNIX_CONVERT_PATH, argv, env);
+    ::_exit(127);
+}
+
+// Runs tarnix-convert on `dir` with `args` in front; `whileRunning` gets the running child's id.
+Outcome RunConverter(const test::TempDir& dir, std::vector<std::string> args, const ChildSetup& setup,
+                     const std::function<void(pid_t)>& whileRunning = {}) {
+    args.insert(args.begin(), "tarnix-convert");
+    args.push_back(dir.path());
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::string locale = "LC_ALL=C";
+    char* env[] = {locale.data(), nullptr};
+    const std::string errPath = dir.path().substr(0, dir.path().size() - 1) + ".stderr";
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int out[2];
+    if (err < 0 || ::pipe2(out, O_CLOEXEC) != 0) return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) ExecConverter(setup, out[1], err, argv.data(), env);
+    ::close(out[1]);
+    ::close(err);
+    if (whileRunning) whileRunning(pid);
+    Outcome outcome;
+    char buffer[4096];
+    for (ssize_t got = 0; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+        outcome.log.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(out[0]);
+    int status = 0;
+    if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    // Anything on standard error belongs in the comparison too: it is empty when all goes as planned.
+    std::ifstream errors(errPath, std::ios::binary);
+    outcome.log.append(std::istreambuf_iterator<char>(errors), std::istreambuf_iterator<char>());
+    ::unlink(errPath.c_str());
+    return outcome;
+}
+
+// Hands the directory and its files to the unprivileged user, so that only the modes set here restrict it.
+void HandOver(const test::TempDir& dir) {
+    if (::geteuid() != 0) return;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+        ::lchown(entry.path().c_str(), kNobody, kNobody);
+    }
+    ::chown(dir.path().c_str(), kNobody, kNobody);
+}
+
+// 64-byte lines, so that no appended line straddles a page and a reader sees each one whole or not at all.
+std::string PaddedLine(const std::string& date) {
+    std::string line = "SBER," + date + ",100100,1,1,1,1,1";
+    line.resize(62, ' ');
+    return line + "\r\n";
+}
+
+// Appends lines of the next day while the converter runs; returns how many were appended.
+std::size_t AppendWhileRunning(const std::string& path, pid_t pid) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const std::string line = PaddedLine("20240201");
+    std::size_t appended = 0;
+    const auto running = [pid] {
+        siginfo_t info{};
+        return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == 0;
+    };
+    while (appended < 200'000 && running()) {
+        if (::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size())) ++appended;
+    }
+    ::close(fd);
+    return appended;
+}
+
+struct FaultCase {
+    const char* fault;
+    std::function<void(const test::TempDir&)> prepare;
+    std::vector<std::string> args;
+    ChildSetup setup;
+    std::string log;
+    std::string barsOfA;  // expected A-m5.txt, when the case pins it
+};
+
+TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
+    const std::string header = "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n";
+    const FaultCase cases[] = {
+        {"bar file on a full disk",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             fs::create_symlink("/dev/full", dir.PathOf("A-m5.txt"));
+         },
+         {"-i", "5"},
+         {},
+         "Skip (-m): A-m5.txt\nProcessing: A.txt\nError: I/O error 28\n",
+         ""},
+        {"input gone between listing and opening",
+         [](const test::TempDir& dir) { fs::create_symlink("A-gone", dir.PathOf("A.txt")); },
+         {"-i", "5"},
+         {},
+         "Processing: A.txt\nError: File not found\n",
+         header},
+        {"entry that is a directory",
+         [](const test::TempDir& dir) { fs::create_directory(dir.PathOf("A.txt")); },
+         {"-i", "5"},
+         {},
+         "Processing: A.txt\nError: File access denied\n",
+         header},
+        {"read-only bar file",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             dir.Write("A-m5.txt", "old");
+             HandOver(dir);
+             ::chmod(dir.PathOf("A-m5.txt").c_str(), 0444);
+         },
+         {"-i", "5"},
+         {.unprivileged = true},
+         "Skip (-m): A-m5.txt\nProcessing: A.txt\nError: File access denied\n",
+         "old"},
+        // B's bar file is left from an earlier run: it can be rewritten where no new file can be created.
+        {"unwritable directory",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             dir.Write("B-m5.txt", "old");
+             HandOver(dir);
+             ::chmod(dir.path().c_str(), 0555);
+         },
+         {"-i", "5"},
+         {.unprivileged = true},
+         "Processing: A.txt\nError: File access denied\nSkip (-m): B-m5.txt\n",
+         ""},
+        {"10-million-character line",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", "SBER,20240131,100100,250.5,251,250.1,250.75" + std::string(10'000'000, '0'));
+         },
+         {"-i", "5"},
+         {},
+         "Processing: A.txt\nOk\n",
+         kBars},
+        {"50,000 empty lines",
+         [](const test::TempDir& dir) {
+             std::string bytes;
+             for (int i = 0; i < 50'000; ++i) bytes += "\r\n";
+             dir.Write("A.txt", bytes + "SBER,5,20240131,100100,250.5,251,250.1,250.75\r\n");
+         },
+         {"-i", "5"},
+         {},
+         "Processing: A.txt\nOk\n",
+         kBars},
+    };
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.fault);
+        const test::TempDir dir;
+        dir.Write("B.txt", kQuote);
+        c.prepare(dir);
+        const Outcome outcome = RunConverter(dir, c.args, c.setup);
+        if (outcome.status == kCannotDropPrivileges)
+            GTEST_SKIP() << "cannot drop to user 65534 to test permissions";
+        const bool failed = c.log.find("Error: ") != std::string::npos;
+        EXPECT_EQ(outcome.log, c.log + "Processing: B.txt\nOk\n");
+        EXPECT_EQ(outcome.status, failed ? 1 : 0);
+        EXPECT_EQ(dir.Read("B-m5.txt"), kBars);
+        if (!c.barsOfA.empty()) {
+            EXPECT_EQ(dir.Read("A-m5.txt"), c.barsOfA);
+        }
+        ::chmod(dir.path().c_str(), 0777);
+    }
+}
+
+// Every file needs as many descriptors as the last: the limit fails each one where it opens its input, and
+// the second file's bar files, created anew, show that the first released all of its own.
+TEST(FaultInjection, TooManyOpenFilesFailsEachFileAndLeaksNothing) {
+    const test::TempDir dir;
+    dir.Write("A.txt", kQuote);
+    dir.Write("B.txt", kQuote);
+    dir.Write("B-m15.txt", "old");
+    const std::vector<std::string> args = {"-j", "1", "-i", "5,10,15"};
+    // Standard input, output and error, then three bar files; the input would be the seventh.
+    const Outcome limited = RunConverter(dir, args, {.fileLimit = 6});
+    EXPECT_EQ(limited.log,
+              "Processing: A.txt\nError: Too many open files\nSkip (-m): B-m15.txt\nProcessing: B.txt\n"
+              "Error: Too many open files\n");
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_EQ(dir.Read("B-m15.txt"), "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n");
+
+    const Outcome enough = RunConverter(dir, args, {.fileLimit = 7});
+    EXPECT_EQ(enough.log,
+              "Skip (-m): A-m10.txt\nSkip (-m): A-m15.txt\nSkip (-m): A-m5.txt\nProcessing: A.txt\nOk\n"
+              "Skip (-m): B-m10.txt\nSkip (-m): B-m15.txt\nSkip (-m): B-m5.txt\nProcessing: B.txt\nOk\n");
+    EXPECT_EQ(dir.Read("B-m5.txt"), kBars);
+}
+
+// The reader takes the input up to where it ends when it looks: the original lines all count, and of the
+// lines appended meanwhile none is lost or broken, so they make one bar of the next day or none.
+TEST(FaultInjection, AnInputThatGrowsWhileItIsReadConvertsWhatWasThere) {
+    constexpr int kLines = 400'000;
+    const test::TempDir dir;
+    std::string bytes;
+    for (int i = 0; i < kLines; ++i) bytes += PaddedLine("20240131");
+    dir.Write("A.txt", bytes);
+    std::size_t appended = 0;
+    const Outcome outcome = RunConverter(dir, {"-i", "5", "--volume"}, {}, [&](pid_t pid) {
+        appended = AppendWhileRunning(dir.PathOf("A.txt"), pid);
+    });
+    EXPECT_EQ(outcome.log, "Processing: A.txt\nOk\n");
+    const std::string bars = dir.Read("A-m5.txt");
+    const std::string original =
+        "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n"
+        "SBER,20240131,100500,1.,1.,1.,1.," +
+        std::to_string(kLines) + "\r\n";
+    ASSERT_TRUE(bars.starts_with(original)) << bars;
+    const std::string grown = bars.substr(original.size());
+    if (grown.empty()) return;
+    const std::string prefix = "SBER,20240201,100500,1.,1.,1.,1.,";
+    ASSERT_TRUE(grown.starts_with(prefix) && grown.ends_with("\r\n")) << grown;
+    const long seen = std::stol(grown.substr(prefix.size()));
+    RecordProperty("appended_lines_read", std::to_string(seen));
+    EXPECT_GE(seen, 1);
+    EXPECT_LE(static_cast<std::size_t>(seen), appended);
+}
+
+}  // namespace
+}  // namespace tarnix
