@@ -32,7 +32,7 @@ void CheckChunks(Progress& progress) {
     for (std::uint64_t chunk = progress.nextChunk++; chunk * kChunk < kPatterns;
          chunk = progress.nextChunk++) {
         for (std::uint64_t bits = chunk * kChunk; bits < (chunk + 1) * kChunk; ++bits) {
-            const float value = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
+            const auto value = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
             const std::string expected = tarnix::reference::FormatPrice(value);
             if (tarnix::FormatQuoteNumber(4, value).view() == expected) continue;
             if (++progress.mismatches <= kShownMismatches) {

@@ -20,13 +20,15 @@ struct TickerStyle {
 };
 
 class QuoteWriter {
-public:
-    QuoteWriter(std::FILE* out, std::uint64_t seed, bool tickData) : out_(out), random_(seed), tickData_(tickData) {}
+  public:
+    QuoteWriter(std::FILE* out, std::uint64_t seed, bool tickData)
+        : out_(out), random_(seed), tickData_(tickData) {}
 
     // Writes whole trading days until at least `bytes` are written.
     void Write(std::uint64_t bytes) {
         Put("<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n");
-        TickerStyle tickers[] = {{"SBER", 2, 25050}, {"GAZP", 2, 16025}, {"VTBR", 4, 245}, {"LKOH", 1, 70125}};
+        TickerStyle tickers[] = {
+            {"SBER", 2, 25050}, {"GAZP", 2, 16025}, {"VTBR", 4, 245}, {"LKOH", 1, 70125}};
         for (int day = 0; written_ < bytes; ++day) {
             for (TickerStyle& ticker : tickers) {
                 if (written_ >= bytes) break;
@@ -35,7 +37,7 @@ public:
         }
     }
 
-private:
+  private:
     static std::string DateOf(int day) {
         const int month = 1 + (day / 28) % 12;
         const int year = 2020 + day / (28 * 12);
@@ -53,9 +55,11 @@ private:
 
     void WriteQuote(TickerStyle& ticker, const std::string& date, int second) {
         const std::int64_t open = ticker.priceTicks;
-        const std::int64_t close = std::max<std::int64_t>(1, open + static_cast<std::int64_t>(random_() % 7) - 3);
+        const std::int64_t close =
+            std::max<std::int64_t>(1, open + static_cast<std::int64_t>(random_() % 7) - 3);
         const std::int64_t high = std::max(open, close) + static_cast<std::int64_t>(random_() % 3);
-        const std::int64_t low = std::max<std::int64_t>(1, std::min(open, close) - static_cast<std::int64_t>(random_() % 3));
+        const std::int64_t low =
+            std::max<std::int64_t>(1, std::min(open, close) - static_cast<std::int64_t>(random_() % 3));
         ticker.priceTicks = close;
         char time[8];
         std::snprintf(time, sizeof time, "%02d%02d%02d", second / 3600, second / 60 % 60, second % 60);

@@ -26,9 +26,10 @@ std::vector<std::string> MinuteQuoteLines(int days) {
         for (int minute = 600; minute < 1125; ++minute) {
             const int close = ticks + static_cast<int>(random() % 7) - 3;
             char line[128];
-            std::snprintf(line, sizeof line, "SBER,1,202401%02d,%02d%02d00,%d.%02d,%d.%02d,%d.%02d,%d.%02d,%lu", day,
-                          minute / 60, minute % 60, ticks / 100, ticks % 100, (close + 2) / 100, (close + 2) % 100,
-                          (ticks - 2) / 100, (ticks - 2) % 100, close / 100, close % 100, 1 + random() % 5000);
+            std::snprintf(
+                line, sizeof line, "SBER,1,202401%02d,%02d%02d00,%d.%02d,%d.%02d,%d.%02d,%d.%02d,%lu", day,
+                minute / 60, minute % 60, ticks / 100, ticks % 100, (close + 2) / 100, (close + 2) % 100,
+                (ticks - 2) / 100, (ticks - 2) % 100, close / 100, close % 100, 1 + random() % 5000);
             lines.emplace_back(line);
             ticks = close;
         }

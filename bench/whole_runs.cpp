@@ -1,9 +1,9 @@
 // Times whole runs of the converter against the physical limit of reading the same files, and prints a
 // Markdown table: every command runs several times, interleaved, and the median counts.
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,7 +49,8 @@ DataSet LoadDataSet(const std::string& name, const fs::path& dir) {
         while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
             const auto got = static_cast<std::size_t>(in.gcount());
             data.megabytes += static_cast<double>(got) / 1e6;
-            data.lines += static_cast<double>(std::count(buffer.begin(), buffer.begin() + static_cast<long>(got), '\n'));
+            data.lines += static_cast<double>(
+                std::count(buffer.begin(), buffer.begin() + static_cast<long>(got), '\n'));
         }
     }
     return data;
@@ -57,6 +58,7 @@ DataSet LoadDataSet(const std::string& name, const fs::path& dir) {
 
 Measure RunOnce(const std::vector<std::string>& argv) {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
@@ -121,10 +123,11 @@ void Bench(const DataSet& data, const std::string& convert, const fs::path& scra
     std::vector<Command> commands = {{"cat", With({"cat"}, data.files), false, {}},
                                      {"wc -l", With({"wc", "-l"}, data.files), false, {}}};
     for (const int workers : workerCounts) {
-        commands.push_back({"tarnix-convert -i 5,10,15,60 --volume -j " + std::to_string(workers),
-                            {convert, "-i", "5,10,15,60", "--volume", "-j", std::to_string(workers), scratch.string()},
-                            true,
-                            {}});
+        commands.push_back(
+            {"tarnix-convert -i 5,10,15,60 --volume -j " + std::to_string(workers),
+             {convert, "-i", "5,10,15,60", "--volume", "-j", std::to_string(workers), scratch.string()},
+             true,
+             {}});
     }
     for (int run = 0; run < runs; ++run) {
         for (Command& command : commands) {
@@ -151,10 +154,11 @@ int main(int argc, char** argv) {
     const DataSet large = LoadDataSet("1 large file", argv[2]);
     DataSet many = LoadDataSet("", argv[3]);
     many.name = std::to_string(many.files.size()) + " files";
-    std::printf("Input: %s %.0f MB, %.1f M lines; %s %.0f MB, %.1f M lines. Medians of %d runs, seconds "
-                "(min-max).\n\n",
-                large.name.c_str(), large.megabytes, large.lines / 1e6, many.name.c_str(), many.megabytes,
-                many.lines / 1e6, runs);
+    std::printf(
+        "Input: %s %.0f MB, %.1f M lines; %s %.0f MB, %.1f M lines. Medians of %d runs, seconds "
+        "(min-max).\n\n",
+        large.name.c_str(), large.megabytes, large.lines / 1e6, many.name.c_str(), many.megabytes,
+        many.lines / 1e6, runs);
     std::printf("| data | command | wall s | MB/s | M lines/s | ratio to cat | peak RSS MB |\n");
     std::printf("|---|---|---|---|---|---|---|\n");
     Bench(large, convert, scratch, {1}, runs);

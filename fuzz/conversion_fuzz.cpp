@@ -102,7 +102,7 @@ void WriteInputs(const fs::path& dir, const std::uint8_t* data, std::size_t size
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const Workspace workspace;
+    static Workspace workspace;
     if (size < 4) return 0;
     fs::remove_all(workspace.quotes);
     fs::create_directory(workspace.quotes);

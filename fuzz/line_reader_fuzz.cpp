@@ -17,7 +17,7 @@
 namespace {
 
 // The reader refills its buffer every 64 KiB; a first line of filler puts the fuzzed bytes across that edge.
-constexpr std::size_t kRefillEdge = 64 * 1024;
+constexpr std::size_t kRefillEdge = std::size_t{64} * 1024;
 
 std::vector<std::string_view> ReferenceLines(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\x1A'));

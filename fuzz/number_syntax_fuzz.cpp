@@ -33,7 +33,7 @@ void CheckFloat(std::string_view text, char mark) {
 void CheckPrice(std::string_view bytes) {
     std::uint32_t bits = 0;
     std::memcpy(&bits, bytes.data(), std::min(bytes.size(), sizeof bits));
-    const float value = std::bit_cast<float>(bits);
+    const auto value = std::bit_cast<float>(bits);
     Require(tarnix::FormatQuoteNumber(4, value).view() == tarnix::reference::FormatPrice(value));
 }
 

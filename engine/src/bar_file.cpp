@@ -12,7 +12,7 @@
 namespace tarnix {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 
 // Writes all of [data, data + size); returns 0 or the errno of the failure.
 int WriteAll(int fd, const char* data, std::size_t size) {

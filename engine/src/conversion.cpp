@@ -49,8 +49,7 @@ class InputFile {
     const std::string& path() const { return path_; }
 
     void Close() {
-        const int fd = std::exchange(fd_, -1);
-        if (::close(fd) != 0 && errno != EINTR) ThrowFileError(errno, path_);
+        if (::close(std::exchange(fd_, -1)) != 0 && errno != EINTR) ThrowFileError(errno, path_);
     }
 
   private:

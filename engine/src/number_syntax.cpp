@@ -124,7 +124,7 @@ std::optional<float> TryParsePlainDecimal(std::string_view text) {
     std::uint64_t digits = 0;
     const char* const integerStart = p;
     for (; p != end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-    const std::size_t integerCount = static_cast<std::size_t>(p - integerStart);
+    const auto integerCount = static_cast<std::size_t>(p - integerStart);
     std::size_t decimals = 0;
     if (p != end && (*p == decimalChar || *p == otherDecimalChar)) {
         const char* const fractionStart = ++p;

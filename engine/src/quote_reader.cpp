@@ -14,7 +14,7 @@
 namespace tarnix {
 namespace {
 
-constexpr std::size_t kInitialBufferSize = 64 * 1024;
+constexpr std::size_t kInitialBufferSize = std::size_t{64} * 1024;
 constexpr char kCtrlZ = '\x1A';
 
 bool IsLineEndOrCtrlZ(char c) {
@@ -171,7 +171,7 @@ bool ReadNextLine(QuoteReader& reader) {
 bool SplitQuoteLine(const QuoteReader& reader, bool volumeCounting, QuoteLine& quote) {
     const std::string_view line = reader.line;
     if (line.size() <= 10) return false;
-    const LinePos length = static_cast<LinePos>(line.size());
+    const auto length = static_cast<LinePos>(line.size());
     const LinePos c0 = FindCommaFrom(line, 1);
     AssignUpperCase(quote.ticker, CopyClamped(line, 1, c0 - 1));
 

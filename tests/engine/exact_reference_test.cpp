@@ -147,8 +147,7 @@ TEST(NumberSyntaxReference, AgreesOnEdges) {
         "1.4e-45",
         "7.006492321624085e-46",
         "7.006492321624086e-46",
-        "0."
-        "000000000000000000000000000000000000000000000700649232162408535461864791644958065640130970938257885",
+        "0." + std::string(45, '0') + "700649232162408535461864791644958065640130970938257885",  // near a tie
         "16777217",
         "16777219",
         "33554435",
@@ -157,8 +156,7 @@ TEST(NumberSyntaxReference, AgreesOnEdges) {
         "1..5",
         "١",
         "\t1",
-        "1000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-        "01e-60",
+        "1" + std::string(150, '0') + "1e-190",  // digits past those that can matter
     };
     for (const std::string& text : texts) {
         EXPECT_EQ(TryParseInteger(text), reference::ParseIntegerText(text)) << "'" << text << "'";

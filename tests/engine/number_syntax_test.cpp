@@ -144,7 +144,7 @@ TEST(FloatSyntax, PlainDecimalsConvertAsTheGeneralConversionDoes) {
     for (int i = 0; i < 200000; ++i) {
         const std::string integer = digits(random() % 10);
         const std::string fraction = digits(random() % 13);
-        const std::string text = integer + (random() % 4 != 0 ? "." : "") + fraction;
+        const std::string text = integer + (random() % 4 != 0 ? "." : "") += fraction;
         if (text.empty() || text == ".") continue;
         const float value = ParseQuoteNumber(text);
         ASSERT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(ReferenceValue(text)))

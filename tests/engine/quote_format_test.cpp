@@ -75,8 +75,8 @@ TEST(FormatQuoteNumber, FastPathAgreesWithExactArithmetic) {
             << "digits " << digits << ", value " << std::bit_cast<std::uint32_t>(value);
     };
     for (int i = 0; i < 100000; ++i) {
-        const int digits = static_cast<int>(random() % 5);
-        const float tie = static_cast<float>((static_cast<double>(random() % 100000000) + 0.5) / 10000.0);
+        const auto digits = static_cast<int>(random() % 5);
+        const auto tie = static_cast<float>((static_cast<double>(random() % 100000000) + 0.5) / 10000.0);
         for (const float value : {std::bit_cast<float>(static_cast<std::uint32_t>(random())), tie,
                                   std::nextafter(tie, 0.0f), std::nextafter(tie, 1e9f), -tie}) {
             expectSame(digits, value);

@@ -23,7 +23,7 @@ class QuoteFile {
     QuoteFile(const QuoteFile&) = delete;
     QuoteFile& operator=(const QuoteFile&) = delete;
     ~QuoteFile() { ::close(fd_); }
-    QuoteReader Reader() const { return QuoteReader(fd_, "q.txt"); }
+    QuoteReader Reader() const { return {fd_, "q.txt"}; }
 
   private:
     test::TempDir dir_;

@@ -65,16 +65,19 @@ Outcome RunConverter(const test::TempDir& dir, std::vector<std::string> args, co
     args.insert(args.begin(), "tarnix-convert");
     args.push_back(dir.path());
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    std::string locale = "LC_ALL=C";
-    char* env[] = {locale.data(), nullptr};
     const std::string errPath = dir.path().substr(0, dir.path().size() - 1) + ".stderr";
     const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     int out[2];
     if (err < 0 || ::pipe2(out, O_CLOEXEC) != 0) return {};
     const pid_t pid = ::fork();
-    if (pid == 0) ExecConverter(setup, out[1], err, argv.data(), env);
+    if (pid == 0) {
+        char locale[] = "LC_ALL=C";
+        char* env[] = {locale, nullptr};
+        ExecConverter(setup, out[1], err, argv.data(), env);
+    }
     ::close(out[1]);
     ::close(err);
     if (whileRunning) whileRunning(pid);
@@ -184,6 +187,7 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
          ""},
         {"10-million-character line",
          [](const test::TempDir& dir) {
+             // NOLINTNEXTLINE(bugprone-string-constructor): ten million characters on purpose
              dir.Write("A.txt", "SBER,20240131,100100,250.5,251,250.1,250.75" + std::string(10'000'000, '0'));
          },
          {"-i", "5"},

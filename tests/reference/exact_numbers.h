@@ -27,7 +27,9 @@ class BigUint {
 
     bool IsZero() const { return size_ == 0; }
     std::uint64_t Low64() const { return std::uint64_t{Word(1)} << 32 | Word(0); }
-    int BitLength() const { return size_ == 0 ? 0 : 32 * (size_ - 1) + std::bit_width(words_[size_ - 1]); }
+    int BitLength() const {
+        return size_ == 0 ? 0 : 32 * (size_ - 1) + static_cast<int>(std::bit_width(words_[size_ - 1]));
+    }
 
     // *this = *this * factor + addend.
     void MultiplyAdd(std::uint32_t factor, std::uint32_t addend) {
@@ -125,12 +127,12 @@ inline std::string DecimalDigits(BigUint value) {
 
 // Adds one unit in the last place of a digit string; a carry out of the first digit prepends a "1".
 inline void IncrementDigits(std::string& digits) {
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        if (*it != '9') {
-            ++*it;
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
             return;
         }
-        *it = '0';
+        digits[i] = '0';
     }
     digits.insert(digits.begin(), '1');
 }
