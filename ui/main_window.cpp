@@ -14,12 +14,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStyle>
 
 #include "directory_edit.h"
+#include "error_box.h"
 
 namespace tarnix {
 namespace {
@@ -311,7 +311,7 @@ void TfMain::Guarded(void (TfMain::*handler)()) {
     } catch (...) {
         failure = QStringLiteral("Unknown failure");
     }
-    QMessageBox::critical(this, QStringLiteral("Tarnix"), failure);
+    ShowErrorBox(this, failure);
 }
 
 }  // namespace tarnix
