@@ -3,16 +3,43 @@
 // The directory field of the main window.
 
 #include <QLineEdit>
+#include <QString>
+
+class QToolButton;
 
 namespace tarnix {
 
-// A line edit for the directory a run converts; its own class, so that the folder button and its dialog
-// belong to the field and not to the window.
-class TDirectoryEdit : public QLineEdit {
+// A line edit for the directory a run converts, with a folder button inside its right end: the button, or
+// Alt+Down, lets the user choose the directory in the folder dialog. Its whole text is selected whenever it
+// gets the focus other than by a mouse click. Enter and Escape go on to the window; nothing can be dropped
+// on it.
+class TDirectoryEdit final : public QLineEdit {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TDirectoryEdit)
 
   public:
-    using QLineEdit::QLineEdit;
+    explicit TDirectoryEdit(QWidget* parent = nullptr);
+
+    // Shows the folder dialog at the directory of the text; on OK the chosen directory replaces the text.
+    // The field has the focus afterwards.
+    void Browse();
+
+    // The directory last chosen in the dialog, if it existed then; where the dialog starts while the text
+    // is empty. Empty until the first choice.
+    const QString& InitialDir() const { return initialDir_; }
+
+    QToolButton* Button() const { return button_; }
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QString StartDirectory() const;
+
+    QToolButton* button_;
+    QString initialDir_;
 };
 
 }  // namespace tarnix

@@ -1,0 +1,79 @@
+#include "directory_edit.h"
+
+#include <optional>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QToolButton>
+
+#include "select_dir_dialog.h"
+
+namespace tarnix {
+namespace {
+
+constexpr int kDesignHeight = 21;
+constexpr int kDesignBorder = 2;
+constexpr QSize kDesignImage(14, 12);
+// Between the text and the button, so that typed text never runs under it.
+constexpr int kTextGap = 2;
+
+}  // namespace
+
+TDirectoryEdit::TDirectoryEdit(QWidget* parent) : QLineEdit(parent), button_(new QToolButton(this)) {
+    setAcceptDrops(false);
+    button_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    button_->setFocusPolicy(Qt::NoFocus);
+    button_->setCursor(Qt::ArrowCursor);
+    // A press gives the field the focus before the click opens the dialog, as a press on the text would.
+    connect(button_, &QToolButton::pressed, this, [this] {
+        if (!hasFocus()) setFocus(Qt::MouseFocusReason);
+    });
+    connect(button_, &QToolButton::clicked, this, &TDirectoryEdit::Browse);
+}
+
+void TDirectoryEdit::Browse() {
+    const std::optional<QString> chosen = TSelectDirDlg::Execute(StartDirectory(), window());
+    // Not every platform hands the activation back to the window the dialog was opened from.
+    activateWindow();
+    setFocus(Qt::OtherFocusReason);
+    if (!chosen) return;
+    setText(*chosen);
+    if (!chosen->isEmpty() && QFileInfo(*chosen).isDir()) initialDir_ = *chosen;
+}
+
+// The dialog opens at the root when there is nothing better to start from.
+QString TDirectoryEdit::StartDirectory() const {
+    QString start = text();
+    if (start.isEmpty()) start = initialDir_.isEmpty() ? QDir::rootPath() : initialDir_;
+    return QFileInfo(start).isDir() ? start : QDir::rootPath();
+}
+
+// A context menu that closes hands the focus back too, and must leave the user's selection alone.
+void TDirectoryEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (event->reason() != Qt::MouseFocusReason && event->reason() != Qt::PopupFocusReason) selectAll();
+}
+
+void TDirectoryEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier) {
+        Browse();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+// The button fills the field inside its border and is as wide as the field is high; it and its image keep
+// their designed proportions to the field.
+void TDirectoryEdit::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    const double scale = height() / static_cast<double>(kDesignHeight);
+    const int border = qRound(kDesignBorder * scale);
+    button_->setGeometry(width() - border - height(), border, height(), height() - 2 * border);
+    button_->setIconSize(kDesignImage * scale);
+    setTextMargins(0, 0, height() + qRound(kTextGap * scale), 0);
+}
+
+}  // namespace tarnix
