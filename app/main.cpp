@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "form_storage.h"
 #include "main_window.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tarnix"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnix"));
     tarnix::TfMain fMain;
+    tarnix::AttachStorage(fMain);
     fMain.show();
     return QApplication::exec();
 }
