@@ -132,8 +132,8 @@ void TFormPlacement::RestorePosition() {
     if (normPos.isEmpty()) normPos = ReadValue(u"NormPos"_s, {});
     const int pixelsPerInch = form_.logicalDpiY();
     if (normPos.isEmpty() || ReadInteger(u"PixelsPerInch"_s, pixelsPerInch) != pixelsPerInch) return;
-    static const QRegularExpression separators(u"[, ]+"_s);
-    const QStringList words = normPos.split(separators, Qt::SkipEmptyParts);
+    static const QRegularExpression kSeparators(u"[, ]+"_s);
+    const QStringList words = normPos.split(kSeparators, Qt::SkipEmptyParts);
     const QPoint current = form_.pos();
     const QPoint place(IntegerOr(words.value(0), current.x()), IntegerOr(words.value(1), current.y()));
     // move() alone would put the client area there once the window is created, and a window manager's frame

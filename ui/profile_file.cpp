@@ -145,8 +145,8 @@ std::optional<QByteArray> ReadContent(const QString& path) {
 // write permission is refused for root as well.
 bool IsWriteProtected(const QString& path) {
     const QFileInfo info(path);
-    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return info.exists() && !(info.permissions() & anyWrite);
+    constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return info.exists() && !(info.permissions() & kAnyWrite);
 }
 
 bool Replace(const QString& path, const QByteArray& content) {
