@@ -83,6 +83,7 @@ Measure RunOnce(const std::vector<std::string>& argv) {
 void RunWithFreshCopy(Command& command, const DataSet& data, const fs::path& scratch) {
     fs::remove_all(scratch);
     fs::copy(data.dir, scratch);
+    ::sync();  // the copy's write-back would otherwise compete with the timed run
     command.runs.push_back(RunOnce(command.argv));
     fs::remove_all(scratch);
 }

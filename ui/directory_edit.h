@@ -38,7 +38,7 @@ class TDirectoryEdit final : public QLineEdit {
   private:
     QString StartDirectory() const;
 
-    QToolButton* button_;
+    QToolButton* button_ = nullptr;
     QString initialDir_;
 };
 

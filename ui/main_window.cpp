@@ -219,10 +219,10 @@ void TfMain::NormaliseCustomInterval() {
 
 // The run appends entry names to the directory text as it stands.
 void TfMain::NormaliseDirectory() {
-    QString directory = Dir->text();
-    if (directory.isEmpty()) directory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    if (!directory.endsWith(QDir::separator())) directory += QDir::separator();
-    Dir->setText(directory);
+    QString text = Dir->text();
+    if (text.isEmpty()) text = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    if (!text.endsWith(QDir::separator())) text += QDir::separator();
+    Dir->setText(text);
 }
 
 // The run's directory search and interval slots exist once, so a click that comes through a yield must not
