@@ -1,17 +1,16 @@
 // Runs the tarnix-convert program itself, as a script would, on directories of quote files made here.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "converter_process.h"
 
 namespace tarnix::cli {
 namespace {
@@ -27,14 +26,9 @@ std::string ReadFile(const fs::path& path) {
     return bytes.str();
 }
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ProcessOutcome;
 
-// A fresh quote directory, and a place beside it for the program's stderr, so that stderr never shows up
-// as a directory entry.
+// A fresh quote directory.
 class QuoteDir {
   public:
     explicit QuoteDir(const std::vector<std::pair<std::string, std::string>>& files) {
@@ -43,10 +37,7 @@ class QuoteDir {
         root_ = pattern;
         for (const auto& [name, bytes] : files) std::ofstream(root_ / name, std::ios::binary) << bytes;
     }
-    ~QuoteDir() {
-        fs::remove_all(root_);
-        fs::remove(errPath());
-    }
+    ~QuoteDir() { fs::remove_all(root_); }
 
     std::string Read(const std::string& name) const { return ReadFile(root_ / name); }
     std::vector<std::string> Names() const {
@@ -61,38 +52,10 @@ class QuoteDir {
         for (std::string& arg : args) {
             if (arg.starts_with(kDir)) arg.replace(0, kDir.size(), root_.string());
         }
-        std::vector<char*> argv = {const_cast<char*>("tarnix-convert")};
-        for (std::string& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        char* env[] = {const_cast<char*>("LC_ALL=C"), nullptr};
-        int outPipe[2];
-        if (::pipe2(outPipe, O_CLOEXEC) != 0) return {};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath().c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        pid_t pid = 0;
-        const int spawnError = posix_spawn(&pid, TARNIX_CONVERT_PATH, &actions, nullptr, argv.data(), env);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(outPipe[1]);
-        Outcome outcome;
-        char buffer[4096];
-        for (ssize_t got = 0; (got = ::read(outPipe[0], buffer, sizeof buffer)) > 0;) {
-            outcome.out.append(buffer, static_cast<std::size_t>(got));
-        }
-        ::close(outPipe[0]);
-        int status = 0;
-        if (spawnError == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-            outcome.status = WEXITSTATUS(status);
-        }
-        outcome.err = ReadFile(errPath());
-        return outcome;
+        return test::RunConverterProcess(std::move(args));
     }
 
   private:
-    std::string errPath() const { return root_.string() + ".stderr"; }
-
     fs::path root_;
 };
 

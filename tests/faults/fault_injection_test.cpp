@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "converter_process.h"
 #include "test_support.h"
 
 namespace tarnix {
@@ -23,77 +24,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uid_t kNobody = 65534;
-constexpr int kCannotDropPrivileges = 77;
 const std::string kQuote = "SBER,20240131,100100,250.5,251,250.1,250.75\r\n";
 const std::string kBars =
     "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n"
     "SBER,20240131,100500,250.5,251.,250.1,250.75\r\n";
+
+using test::ChildSetup;
+using test::kCannotDropPrivileges;
+using test::kNobody;
 
 struct Outcome {
     int status = -1;
     std::string log;
 };
 
-// How the program is started: as an unprivileged user (root ignores permissions), with fewer descriptors.
-struct ChildSetup {
-    bool unprivileged = false;
-    rlim_t fileLimit = 0;  // 0 keeps the limit
-};
-
-// Only async-signal-safe calls: the test process may have threads.
-[[noreturn]] void ExecConverter(const ChildSetup& setup, int out, int err, char* const* argv,
-                                char* const* env) {
-    ::dup2(out, STDOUT_FILENO);
-    ::dup2(err, STDERR_FILENO);
-    ::close_range(3, ~0u, 0);
-    if (setup.unprivileged && ::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
-        ::_exit(kCannotDropPrivileges);
-    }
-    if (setup.fileLimit != 0) {
-        const rlimit limit{setup.fileLimit, setup.fileLimit};
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-    }
-    ::execve(TARNIX_CONVERT_PATH, argv, env);
-    ::_exit(127);
-}
-
-// Runs tarnix-convert on `dir` with `args` in front; `whileRunning` gets the running child's id.
+// Runs tarnix-convert on `dir` with `args` in front; anything on standard error belongs in the comparison
+// too: it is empty when all goes as planned.
 Outcome RunConverter(const test::TempDir& dir, std::vector<std::string> args, const ChildSetup& setup,
                      const std::function<void(pid_t)>& whileRunning = {}) {
-    args.insert(args.begin(), "tarnix-convert");
     args.push_back(dir.path());
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 1);
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const std::string errPath = dir.path().substr(0, dir.path().size() - 1) + ".stderr";
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    int out[2];
-    if (err < 0 || ::pipe2(out, O_CLOEXEC) != 0) return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        char locale[] = "LC_ALL=C";
-        char* env[] = {locale, nullptr};
-        ExecConverter(setup, out[1], err, argv.data(), env);
-    }
-    ::close(out[1]);
-    ::close(err);
-    if (whileRunning) whileRunning(pid);
-    Outcome outcome;
-    char buffer[4096];
-    for (ssize_t got = 0; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-        outcome.log.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(out[0]);
-    int status = 0;
-    if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-    // Anything on standard error belongs in the comparison too: it is empty when all goes as planned.
-    std::ifstream errors(errPath, std::ios::binary);
-    outcome.log.append(std::istreambuf_iterator<char>(errors), std::istreambuf_iterator<char>());
-    ::unlink(errPath.c_str());
-    return outcome;
+    const test::ProcessOutcome run = test::RunConverterProcess(std::move(args), setup, whileRunning);
+    return {run.status, run.out + run.err};
 }
 
 // Hands the directory and its files to the unprivileged user, so that only the modes set here restrict it.
