@@ -18,6 +18,7 @@
 #include <QScopeGuard>
 #include <QStyle>
 
+#include "design_scale.h"
 #include "directory_edit.h"
 #include "error_box.h"
 
@@ -40,14 +41,6 @@ const std::array<QString, 10> kEnglishCaptions = {
     QStringLiteral("Line:"),
     QStringLiteral("Process"),
     QStringLiteral("Exit"),
-};
-
-// Left, top, width and height of a control as designed at 96 pixels per inch.
-struct Bounds {
-    int left;
-    int top;
-    int width;
-    int height;
 };
 
 QString CaptionOf(const QWidget* control) {
@@ -80,18 +73,15 @@ void SetCaption(QWidget* control, const QString& caption) {
 }
 
 // Places controls by their design bounds, scaled to the screen's logical DPI.
-class DesignScale {
+class ControlPlacer : public DesignScale {
   public:
-    explicit DesignScale(double scale) : scale_(scale) {}
-
-    int Scaled(int pixels) const { return qRound(pixels * scale_); }
+    using DesignScale::DesignScale;
 
     template <typename Control>
     Control* Add(QWidget* parent, const char* name, Bounds bounds) const {
         auto* control = new Control(parent);
         control->setObjectName(QLatin1String(name));
-        control->setGeometry(Scaled(bounds.left), Scaled(bounds.top), Scaled(bounds.width),
-                             Scaled(bounds.height));
+        control->setGeometry(Rect(bounds));
         return control;
     }
 
@@ -101,9 +91,6 @@ class DesignScale {
         SetCaption(control, caption);
         return control;
     }
-
-  private:
-    double scale_;
 };
 
 }  // namespace
@@ -120,7 +107,7 @@ TfMain::TfMain(QWidget* parent)
 
 // Created in tab order, which Qt takes as the focus chain.
 void TfMain::CreateControls() {
-    const DesignScale design(logicalDpiY() / 96.0);
+    const ControlPlacer design(*this);
     QFont font(QStringLiteral("Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(design.Scaled(11));

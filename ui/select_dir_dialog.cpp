@@ -27,14 +27,6 @@
 namespace tarnix {
 namespace {
 
-// Left, top, width and height as drawn at 96 pixels per inch.
-struct Bounds {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
 constexpr int kDirEntryHeight = 17;
 constexpr int kFileEntryHeight = 13;
 // Between an entry's image and its name, and from one level of the tree to the next.
@@ -144,7 +136,7 @@ class DirEntryDelegate final : public QStyledItemDelegate {
 }  // namespace
 
 TSelectDirDlg::TSelectDirDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), scale_(logicalDpiY() / 96.0) {
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), design_(*this) {
     // The window's font, as its other controls have.
     setAttribute(Qt::WA_WindowPropagation);
     setWindowTitle(QStringLiteral("Select Directory"));
@@ -176,18 +168,15 @@ void TSelectDirDlg::OpenStart(const QString& start) {
 // Created in tab order, which Qt takes as the focus chain. The directory line lies where the name edit
 // would be, which stays hidden: this dialog never creates directories.
 void TSelectDirDlg::CreateControls() {
-    const auto scaled = [this](Bounds bounds) {
-        return QRect(Scaled(bounds.left), Scaled(bounds.top), Scaled(bounds.width), Scaled(bounds.height));
-    };
-    const auto place = [&scaled](QWidget* control, const char* name, Bounds bounds) {
+    const auto place = [this](QWidget* control, const char* name, Bounds bounds) {
         control->setObjectName(QLatin1String(name));
-        control->setGeometry(scaled(bounds));
+        control->setGeometry(design_.Rect(bounds));
     };
     // A label grows to show its whole caption in the system font, which is wider than the designed one.
-    const auto label = [this, &scaled](const QString& caption, QWidget* buddy, Bounds bounds) {
+    const auto label = [this](const QString& caption, QWidget* buddy, Bounds bounds) {
         auto* control = new QLabel(caption, this);
         control->setBuddy(buddy);
-        QRect geometry = scaled(bounds);
+        QRect geometry = design_.Rect(bounds);
         geometry.setWidth(std::max(geometry.width(), control->sizeHint().width()));
         control->setGeometry(geometry);
     };
@@ -321,7 +310,7 @@ void TSelectDirDlg::CentreOnScreen() {
 }
 
 int TSelectDirDlg::Scaled(int pixels) const {
-    return qRound(pixels * scale_);
+    return design_.Scaled(pixels);
 }
 
 }  // namespace tarnix

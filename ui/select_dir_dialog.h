@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "design_scale.h"
+
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -60,7 +62,7 @@ class TSelectDirDlg final : public QDialog {
     void CentreOnScreen();
     int Scaled(int pixels) const;
 
-    double scale_;
+    DesignScale design_;
     QString directory_;
 };
 
