@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "quote_format.h"
+#include "core/quote_format.h"
 #include "reference/exact_numbers.h"
 
 namespace {

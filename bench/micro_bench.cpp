@@ -1,18 +1,16 @@
 // The hot stages of a conversion on their own, so that a change shows where its time went.
 
 #include <benchmark/benchmark.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "interval_bars.h"
-#include "number_syntax.h"
-#include "quote_format.h"
-#include "quote_reader.h"
+#include "core/interval_bars.h"
+#include "core/number_syntax.h"
+#include "core/quote_format.h"
+#include "core/quote_reader.h"
 
 namespace tarnix {
 namespace {
@@ -37,29 +35,26 @@ std::vector<std::string> MinuteQuoteLines(int days) {
     return lines;
 }
 
-// An in-memory file holding the lines, for the reader.
-int MemoryFileOf(const std::vector<std::string>& lines) {
-    const int fd = ::memfd_create("quotes", 0);
-    for (const std::string& line : lines) {
-        const std::string withEnd = line + "\r\n";
-        if (::write(fd, withEnd.data(), withEnd.size()) < 0) std::perror("write");
-    }
-    ::lseek(fd, 0, SEEK_SET);
-    return fd;
+// The bytes of a quote file holding the lines.
+std::string FileOf(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    return bytes;
 }
 
 void BM_ReadAndSplit(benchmark::State& state) {
     const std::vector<std::string> lines = MinuteQuoteLines(20);
-    const int fd = MemoryFileOf(lines);
+    const std::string bytes = FileOf(lines);
     QuoteLine quote;
     for (auto _ : state) {
-        QuoteReader reader(fd, "quotes");
+        MemorySource source(bytes);
+        QuoteReader reader(source);
         AnalyseFirstLine(reader);
-        while (ReadNextLine(reader)) benchmark::DoNotOptimize(SplitQuoteLine(reader, true, quote));
-        ::lseek(fd, 0, SEEK_SET);
+        while (ReadNextLine(reader)) {
+            benchmark::DoNotOptimize(SplitQuoteLine(reader.line, reader.layout, true, {}, quote));
+        }
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
-    ::close(fd);
 }
 BENCHMARK(BM_ReadAndSplit);
 
@@ -90,52 +85,45 @@ void BM_FormatQuoteNumber(benchmark::State& state) {
 }
 BENCHMARK(BM_FormatQuoteNumber);
 
-// Options for folding into the four fixed slots, written to /dev/null.
-struct FoldOptions : ConversionOptions {
-    std::string directory() const override { return "/dev/"; }
-    bool intervalEnabled(int slot) const override { return slot <= 4; }
-    std::string customIntervalText() const override { return "240"; }
-    bool addPerField() const override { return false; }
-    bool addMs7Period() const override { return false; }
-    bool addPeriodToSymbol() const override { return false; }
-    bool withVolume() const override { return true; }
-    bool russianLog() const override { return false; }
-};
-
 struct SilentReport : ConversionReport {
     void AddLogLine(std::string_view) override {}
-    void ShowLineCounter(std::string_view) override {}
+    void ShowLineCounter(std::int64_t) override {}
     void YieldToWindow() override {}
+};
+
+// Keeps only the number of bytes written, so that the fold is timed without the file system.
+struct CountingSink : RecordSink {
+    std::size_t bytes = 0;
+    void Write(std::string_view line) override { bytes += line.size(); }
+    void Close() override {}
 };
 
 void BM_FoldQuote(benchmark::State& state) {
     const std::vector<std::string> lines = MinuteQuoteLines(20);
-    const int fd = MemoryFileOf(lines);
-    QuoteReader reader(fd, "quotes");
-    AnalyseFirstLine(reader);
     std::vector<QuoteLine> quotes;
-    std::vector<std::string> dates;  // the reader's buffer moves on: each date is kept here, never moved
+    std::vector<std::string> dates;  // each date is kept here, never moved
     dates.reserve(lines.size());
-    for (QuoteLine quote; ReadNextLine(reader);) {
-        if (!SplitQuoteLine(reader, true, quote)) continue;
+    for (QuoteLine quote; const std::string& line : lines) {
+        if (!SplitQuoteLine(line, {false, true}, true, {}, quote)) continue;
         quote.date = dates.emplace_back(quote.date);
         quotes.push_back(quote);
     }
-    const FoldOptions options;
+    ConversionSettings settings;
+    settings.intervalEnabled = {true, true, true, true, false};
+    settings.withVolume = true;
+    const FixedOptions options(settings);
     SilentReport report;
     IntervalSlots slots;
-    const std::int32_t intervals[] = {5, 10, 15, 60};
-    for (std::size_t i = 0; i < 4; ++i) {
-        slots[i].interval = intervals[i];
+    for (std::size_t i = 0; i < kFixedIntervals.size(); ++i) {
+        slots[i].interval = kFixedIntervals[i];
         slots[i].enabled = true;
-        slots[i].file.Create("/dev/null");
+        slots[i].file = std::make_unique<CountingSink>();
     }
-    BarFolder folder(slots, options, report);
+    BarFolder folder(slots, options, report, {});
     for (auto _ : state) {
         for (const QuoteLine& quote : quotes) folder.FoldQuote(quote);
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(quotes.size()));
-    ::close(fd);
 }
 BENCHMARK(BM_FoldQuote);
 

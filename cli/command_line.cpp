@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <optional>
 #include <system_error>
 
 namespace tarnix::cli {
 namespace {
 
-constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
 constexpr std::size_t kCustomSlot = kSlotCount - 1;
 
 enum class OptionKind { kIntervals, kJobs, kHelp, kVersion, kFlag };
@@ -18,7 +16,7 @@ struct OptionSpec {
     std::string_view shortName;
     std::string_view longName;
     OptionKind kind;
-    bool CommandLine::*flag;
+    bool ConversionSettings::*flag;
 };
 
 constexpr std::array kOptions = {
@@ -26,11 +24,11 @@ constexpr std::array kOptions = {
     OptionSpec{"-j", "--jobs", OptionKind::kJobs, nullptr},
     OptionSpec{"-h", "--help", OptionKind::kHelp, nullptr},
     OptionSpec{"", "--version", OptionKind::kVersion, nullptr},
-    OptionSpec{"", "--per-field", OptionKind::kFlag, &CommandLine::addPerField},
-    OptionSpec{"", "--ms7-period", OptionKind::kFlag, &CommandLine::addMs7Period},
-    OptionSpec{"", "--symbol-period", OptionKind::kFlag, &CommandLine::addPeriodToSymbol},
-    OptionSpec{"", "--volume", OptionKind::kFlag, &CommandLine::withVolume},
-    OptionSpec{"", "--russian", OptionKind::kFlag, &CommandLine::russianLog},
+    OptionSpec{"", "--per-field", OptionKind::kFlag, &ConversionSettings::addPerField},
+    OptionSpec{"", "--ms7-period", OptionKind::kFlag, &ConversionSettings::addMs7Period},
+    OptionSpec{"", "--symbol-period", OptionKind::kFlag, &ConversionSettings::addPeriodToSymbol},
+    OptionSpec{"", "--volume", OptionKind::kFlag, &ConversionSettings::withVolume},
+    OptionSpec{"", "--russian", OptionKind::kFlag, &ConversionSettings::russianLog},
 };
 
 std::string Quoted(std::string_view text) {
@@ -94,10 +92,10 @@ int ParseWorkers(std::string_view text) {
     return workers;
 }
 
-void EnableInterval(std::int32_t minutes, std::optional<std::int32_t>& custom, CommandLine& line) {
+void EnableInterval(std::int32_t minutes, std::optional<std::int32_t>& custom, ConversionSettings& settings) {
     const auto fixed = std::find(kFixedIntervals.begin(), kFixedIntervals.end(), minutes);
     if (fixed != kFixedIntervals.end()) {
-        line.intervalEnabled[static_cast<std::size_t>(fixed - kFixedIntervals.begin())] = true;
+        settings.intervalEnabled[static_cast<std::size_t>(fixed - kFixedIntervals.begin())] = true;
         return;
     }
     if (custom && *custom != minutes) {
@@ -107,24 +105,25 @@ void EnableInterval(std::int32_t minutes, std::optional<std::int32_t>& custom, C
     custom = minutes;
 }
 
-void ApplyIntervalList(std::string_view list, CommandLine& line) {
+void ApplyIntervalList(std::string_view list, ConversionSettings& settings) {
     std::optional<std::int32_t> custom;
     for (;;) {
         const std::size_t comma = list.find(',');
-        EnableInterval(ParseInterval(list.substr(0, comma)), custom, line);
+        EnableInterval(ParseInterval(list.substr(0, comma)), custom, settings);
         if (comma == std::string_view::npos) break;
         list.remove_prefix(comma + 1);
     }
     if (!custom) return;
-    line.intervalEnabled[kCustomSlot] = true;
-    line.customIntervalText = std::to_string(*custom);
+    settings.intervalEnabled[kCustomSlot] = true;
+    settings.customIntervalText = std::to_string(*custom);
 }
 
 std::string ExecutableDirectory() {
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) throw UsageError("cannot find the program's own directory; give DIRECTORY instead of ''");
-    return executable.parent_path().string();
+    std::string directory = ProgramDirectory();
+    if (directory.empty()) {
+        throw UsageError("cannot find the program's own directory; give DIRECTORY instead of ''");
+    }
+    return directory;
 }
 
 class Parser {
@@ -154,7 +153,7 @@ class Parser {
             throw UsageError("only one DIRECTORY is possible, got " + Quoted(argument) + " too");
         }
         directoryGiven_ = true;
-        line_.directory = NormaliseDirectory(argument);
+        line_.settings.directory = NormaliseDirectory(argument);
     }
 
     void TakeOption(const OptionWord& word) {
@@ -162,7 +161,7 @@ class Parser {
         if (option.kind == OptionKind::kIntervals) {
             if (intervalsGiven_) throw UsageError("option --intervals may be given only once");
             intervalsGiven_ = true;
-            ApplyIntervalList(TakeValue(word, "a list of minutes"), line_);
+            ApplyIntervalList(TakeValue(word, "a list of minutes"), line_.settings);
             return;
         }
         if (option.kind == OptionKind::kJobs) {
@@ -172,7 +171,7 @@ class Parser {
         if (word.value) throw UsageError("option " + Quoted(word.name) + " takes no value");
         if (option.kind == OptionKind::kHelp) line_.action = Action::kShowHelp;
         if (option.kind == OptionKind::kVersion) line_.action = Action::kShowVersion;
-        if (option.kind == OptionKind::kFlag) line_.*option.flag = true;
+        if (option.kind == OptionKind::kFlag) line_.settings.*option.flag = true;
     }
 
     // The value written inline or as the next argument.
@@ -198,9 +197,7 @@ CommandLine ParseCommandLine(std::span<const char* const> arguments) {
 }
 
 std::string NormaliseDirectory(std::string_view argument) {
-    std::string directory = argument.empty() ? ExecutableDirectory() : std::string(argument);
-    if (directory.back() != '/') directory.push_back('/');
-    return directory;
+    return ResolveDirectory(argument, argument.empty() ? ExecutableDirectory() : std::string());
 }
 
 std::string HelpText() {

@@ -2,8 +2,6 @@
 
 // The command line of tarnix-convert, turned into the values of a run without touching the process.
 
-#include <array>
-#include <cstdint>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -25,16 +23,9 @@ enum class Action { kConvert, kShowHelp, kShowVersion };
 
 struct CommandLine {
     Action action = Action::kConvert;
-    std::string directory;
-    // Slots 1 to kSlotCount as intervalEnabled() numbers them, from index 0.
-    std::array<bool, kSlotCount> intervalEnabled{};
-    // The custom interval a desktop user finds pre-filled: its slot stays off unless an interval asks for it.
-    std::string customIntervalText = "240";
-    bool addPerField = false;
-    bool addMs7Period = false;
-    bool addPeriodToSymbol = false;
-    bool withVolume = false;
-    bool russianLog = false;
+    // The directory as the window tidies its field, the intervals and the format options. The custom
+    // interval is the one a desktop user finds pre-filled; its slot stays off unless an interval asks for it.
+    ConversionSettings settings;
     // Files converted at a time; 0 means one per processor core.
     int workers = 0;
 
@@ -46,7 +37,7 @@ struct CommandLine {
 CommandLine ParseCommandLine(std::span<const char* const> arguments);
 
 // The directory as the desktop window normalises its field: empty means the program's own directory, and
-// a "/" is appended when missing.
+// a path separator is appended when missing.
 std::string NormaliseDirectory(std::string_view argument);
 
 std::string HelpText();

@@ -1,35 +1,17 @@
 #pragma once
 
-// The console side of a run: options taken from the command line, and a report that prints the log.
+// The console side of a run: a report that prints the log, with a progress line on a terminal.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <utility>
 
-#include "command_line.h"
 #include "tarnix/conversion.h"
 
 namespace tarnix::cli {
-
-class CommandLineOptions final : public ConversionOptions {
-  public:
-    explicit CommandLineOptions(CommandLine line) : line_(std::move(line)) {}
-
-    std::string directory() const override { return line_.directory; }
-    bool intervalEnabled(int slot) const override;
-    std::string customIntervalText() const override { return line_.customIntervalText; }
-    bool addPerField() const override { return line_.addPerField; }
-    bool addMs7Period() const override { return line_.addMs7Period; }
-    bool addPeriodToSymbol() const override { return line_.addPeriodToSymbol; }
-    bool withVolume() const override { return line_.withVolume; }
-    bool russianLog() const override { return line_.russianLog; }
-
-  private:
-    CommandLine line_;
-};
 
 // Prints every log line to `log` at once. With a `progress` stream (a terminal), the line counter is shown
 // there after the latest log line, redrawn in place a few times a second and erased before the next log
@@ -43,12 +25,11 @@ class ConsoleReport final : public ConversionReport {
     ConsoleReport(std::ostream& log, std::ostream* progress, Clock clock = CoarseClock());
 
     void AddLogLine(std::string_view line) override;
-    void ShowLineCounter(std::string_view text) override;
+    void ShowLineCounter(std::int64_t lineNumber) override;
     void YieldToWindow() override {}
 
     // Erases the progress line, so that what the terminal shows next starts on a clean line.
     void Finish();
-    bool errorLogged() const { return errorLogged_; }
 
   private:
     static Clock CoarseClock();
@@ -57,7 +38,6 @@ class ConsoleReport final : public ConversionReport {
     std::ostream& log_;
     std::ostream* progress_;
     std::string lastLogLine_;
-    bool errorLogged_ = false;
     bool progressShown_ = false;
     Clock clock_;
     std::chrono::steady_clock::time_point lastDraw_;

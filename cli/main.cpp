@@ -1,14 +1,10 @@
-#include <dirent.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <clocale>
-#include <cstring>
 #include <iostream>
 #include <thread>
 
 #include "command_line.h"
 #include "console_report.h"
+#include "platform/platform.h"
 
 namespace tarnix::cli {
 namespace {
@@ -17,29 +13,23 @@ constexpr int kExitOk = 0;
 constexpr int kExitFileFailed = 1;
 constexpr int kExitUsage = 2;
 
-// The run itself says nothing about a directory it cannot list; a script deserves to hear of a mistyped path.
-bool CheckDirectoryReadable(const std::string& directory) {
-    DIR* dir = ::opendir(directory.c_str());
-    if (dir == nullptr) {
-        std::cerr << kProgramName << ": cannot read directory '" << directory << "': " << std::strerror(errno)
-                  << '\n';
-        return false;
-    }
-    ::closedir(dir);
-    return true;
-}
-
 int Convert(const CommandLine& line) {
-    if (!CheckDirectoryReadable(line.directory)) return kExitUsage;
     std::setlocale(LC_ALL, "");
-    DetectDecimalChar();
-    const CommandLineOptions options(line);
-    ConsoleReport report(std::cout, ::isatty(STDERR_FILENO) ? &std::cerr : nullptr);
+    ConversionSettings settings = line.settings;
+    settings.decimalChar = DetectDecimalChar();
+    ConsoleReport report(std::cout, platform::SetUpConsole() ? &std::cerr : nullptr);
     const int workers =
         line.workers > 0 ? line.workers : static_cast<int>(std::thread::hardware_concurrency());
-    RunConversionInParallel(options, report, workers);
+    const RunOutcome outcome = RunConversionInParallel(FixedOptions(settings), report, workers);
     report.Finish();
-    return report.errorLogged() ? kExitFileFailed : kExitOk;
+    // The run itself says nothing about a directory it cannot list; a script deserves to hear of a mistyped
+    // path.
+    if (!outcome.directoryFailure.empty()) {
+        std::cerr << kProgramName << ": cannot read directory '" << settings.directory
+                  << "': " << outcome.directoryFailure << '\n';
+        return kExitUsage;
+    }
+    return outcome.AnyFailed() ? kExitFileFailed : kExitOk;
 }
 
 int TryMain(int argc, const char* const* argv) {

@@ -2,17 +2,14 @@
 // gives (up to the first Ctrl-Z), decide header and period from the first line, and split every line
 // without failing other than with the integer message.
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "conversion_error.h"
-#include "quote_reader.h"
+#include "core/conversion_error.h"
+#include "core/quote_reader.h"
 
 namespace {
 
@@ -62,30 +59,27 @@ std::string FileBytes(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes = FileBytes(data, size);
-    const int fd = ::memfd_create("quotes", MFD_CLOEXEC);
-    Require(fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
-    Require(::lseek(fd, 0, SEEK_SET) == 0);
     const std::vector<std::string_view> expected = ReferenceLines(bytes);
 
-    tarnix::QuoteReader reader(fd, "quotes");
+    tarnix::MemorySource source(bytes);
+    tarnix::QuoteReader reader(source);
     tarnix::AnalyseFirstLine(reader);
     const std::string_view first = expected.empty() ? std::string_view() : expected.front();
     Require(reader.line == first);
-    Require(reader.hasHeader == (first.find("<TICKER>") != std::string_view::npos));
-    Require(reader.hasPeriod == ReferencePeriod(first));
-    std::size_t next = reader.hasHeader ? 1 : 0;
+    Require(reader.layout.hasHeader == (first.find("<TICKER>") != std::string_view::npos));
+    Require(reader.layout.hasPeriod == ReferencePeriod(first));
+    std::size_t next = reader.layout.hasHeader ? 1 : 0;
     tarnix::QuoteLine quote;
     while (tarnix::ReadNextLine(reader)) {
         Require(next < expected.size() && reader.line == expected[next]);
         Require(reader.lineNumber == static_cast<std::int64_t>(next) + 1);
         ++next;
         try {
-            tarnix::SplitQuoteLine(reader, data[0] % 8 >= 4, quote);
+            tarnix::SplitQuoteLine(reader.line, reader.layout, data[0] % 8 >= 4, {}, quote);
         } catch (const tarnix::ConversionError& error) {
             Require(error.message().ends_with("' is not a valid integer value"));
         }
     }
     Require(next >= expected.size());
-    ::close(fd);
     return 0;
 }

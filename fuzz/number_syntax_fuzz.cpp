@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "number_syntax.h"
-#include "quote_format.h"
+#include "core/number_syntax.h"
+#include "core/quote_format.h"
 #include "reference/exact_numbers.h"
 
 namespace {
@@ -24,10 +24,8 @@ void CheckInteger(std::string_view text) {
 void CheckFloat(std::string_view text, char mark) {
     namespace ref = tarnix::reference;
     Require(ref::SameFloatConversion(tarnix::TryParseFloat(text, mark), ref::ParseFloatText(text, mark)));
-    tarnix::SetDecimalChar(mark);
-    const char other = mark == ',' ? '.' : ',';
-    Require(tarnix::ParseQuoteNumber(text) == ref::ParsePrice(text, mark, other));
-    tarnix::SetDecimalChar('.');
+    const auto marks = tarnix::DecimalMarks::For(mark);
+    Require(tarnix::ParseQuoteNumber(text, marks) == ref::ParsePrice(text, mark, marks.other));
 }
 
 void CheckPrice(std::string_view bytes) {

@@ -1,31 +1,33 @@
 #pragma once
 
-// Temporary directories, fixed options and a recording report for tests that run conversions.
+// Temporary directories and a recording report for tests that run conversions.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "conversion_error.h"
+#include "core/conversion_error.h"
 #include "tarnix/conversion.h"
 
 namespace tarnix::test {
 
-// A fresh directory under /tmp, removed with everything in it.
+// A fresh directory in the system's temporary folder, removed with everything in it.
 class TempDir {
   public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarnix-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        root_ = pattern;
+        std::random_device seed;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            root_ = std::filesystem::temp_directory_path() / ("tarnix-test-" + std::to_string(seed()));
+            if (std::filesystem::create_directory(root_)) return;
+        }
+        throw std::runtime_error("cannot create a temporary directory");
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -34,8 +36,8 @@ class TempDir {
         std::filesystem::remove_all(root_, ignored);
     }
 
-    // The directory as a run takes it: with a trailing "/".
-    std::string path() const { return root_.string() + "/"; }
+    // The directory as a run takes it: with a trailing separator.
+    std::string path() const { return root_.string() + kPathSeparator; }
     std::string PathOf(const std::string& name) const { return (root_ / name).string(); }
 
     void Write(const std::string& name, const std::string& bytes) const {
@@ -51,27 +53,6 @@ class TempDir {
     std::filesystem::path root_;
 };
 
-// Options with fixed values, as a script would give them.
-struct FixedOptions : ConversionOptions {
-    std::string dir;
-    std::array<bool, kSlotCount> enabled{};
-    std::string custom = "240";
-    bool perField = false;
-    bool ms7Period = false;
-    bool periodToSymbol = false;
-    bool volume = false;
-    bool russian = false;
-
-    std::string directory() const override { return dir; }
-    bool intervalEnabled(int slot) const override { return enabled.at(static_cast<std::size_t>(slot - 1)); }
-    std::string customIntervalText() const override { return custom; }
-    bool addPerField() const override { return perField; }
-    bool addMs7Period() const override { return ms7Period; }
-    bool addPeriodToSymbol() const override { return periodToSymbol; }
-    bool withVolume() const override { return volume; }
-    bool russianLog() const override { return russian; }
-};
-
 // Keeps every log line, the last counter text and the number of yields.
 struct RecordingReport : ConversionReport {
     std::vector<std::string> log;
@@ -79,7 +60,7 @@ struct RecordingReport : ConversionReport {
     int yields = 0;
 
     void AddLogLine(std::string_view line) override { log.emplace_back(line); }
-    void ShowLineCounter(std::string_view text) override { counter = text; }
+    void ShowLineCounter(std::int64_t lineNumber) override { counter = LineCounterText(lineNumber); }
     void YieldToWindow() override { ++yields; }
 
     std::string LogText() const {

@@ -26,7 +26,6 @@ namespace tarnix {
 namespace {
 
 const QString kWindowCaption = QStringLiteral("Tarnix 1.12 - https://tarnix.example");
-const QString kDefaultCustomInterval = QStringLiteral("240");
 constexpr std::chrono::milliseconds kYieldInterval{10};
 
 // In the order of CaptionedControls.
@@ -126,7 +125,7 @@ void TfMain::CreateControls() {
     m60 = design.Add<QCheckBox>(GroupBox1, "m60", {182, 20, 55, 17}, QStringLiteral("60 min"));
     mCust = design.Add<QCheckBox>(GroupBox1, "mCust", {242, 20, 17, 17});
     Cust = design.Add<QLineEdit>(GroupBox1, "Cust", {262, 18, 37, 21});
-    Cust->setText(kDefaultCustomInterval);
+    Cust->setText(QString::fromUtf8(kDefaultCustomInterval));
     ms7 = design.Add<QCheckBox>(this, "ms7", {6, 236, 203, 17},
                                 QStringLiteral("Указывать период для MetaStock 7"));
     PER = design.Add<QCheckBox>(this, "PER", {6, 256, 255, 17},
@@ -157,7 +156,7 @@ void TfMain::ConnectHandlers() {
 }
 
 void TfMain::FormCreate() {
-    DetectDecimalChar();
+    decimalChar_ = DetectDecimalChar();
     const auto controls = CaptionedControls();
     std::transform(controls.begin(), controls.end(), RussianCaptions.begin(), CaptionOf);
 }
@@ -201,15 +200,15 @@ void TfMain::ApplyCaptions(const Captions& captions) {
 // The same integer syntax as the run's, so that the field shows the interval the run will use.
 void TfMain::NormaliseCustomInterval() {
     const auto minutes = TryParseInteger(Cust->text().toStdString());
-    Cust->setText(minutes ? QString::number(*minutes) : kDefaultCustomInterval);
+    Cust->setText(minutes ? QString::number(*minutes) : QString::fromUtf8(kDefaultCustomInterval));
 }
 
 // The run appends entry names to the directory text as it stands.
 void TfMain::NormaliseDirectory() {
-    QString text = Dir->text();
-    if (text.isEmpty()) text = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    if (!text.endsWith(QDir::separator())) text += QDir::separator();
-    Dir->setText(text);
+    const QString programDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    const std::string directory = ResolveDirectory(QFile::encodeName(Dir->text()).toStdString(),
+                                                   QFile::encodeName(programDirectory).toStdString());
+    Dir->setText(QFile::decodeName(QByteArray::fromStdString(directory)));
 }
 
 // The run's directory search and interval slots exist once, so a click that comes through a yield must not
@@ -265,9 +264,9 @@ void TfMain::AddLogLine(std::string_view line) {
     box->scrollToBottom();
 }
 
-// Called for every line read, so it only keeps the text.
-void TfMain::ShowLineCounter(std::string_view text) {
-    pendingCounter_.assign(text);
+// Called for every line read, so it only keeps the number.
+void TfMain::ShowLineCounter(std::int64_t lineNumber) {
+    pendingLineNumber_ = lineNumber;
     counterPending_ = true;
 }
 
@@ -285,7 +284,7 @@ void TfMain::YieldToWindow() {
 void TfMain::ShowPendingCounter() {
     if (!counterPending_) return;
     counterPending_ = false;
-    lbs->setText(QString::fromStdString(pendingCounter_));
+    lbs->setText(QString::fromStdString(LineCounterText(pendingLineNumber_)));
 }
 
 void TfMain::Guarded(void (TfMain::*handler)()) {

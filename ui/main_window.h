@@ -57,11 +57,12 @@ class TfMain final : public QWidget, public ConversionOptions, public Conversion
     bool addPeriodToSymbol() const override;
     bool withVolume() const override;
     bool russianLog() const override;
+    char decimalChar() const override { return decimalChar_; }
 
     // Appends the line to the log and selects it.
     void AddLogLine(std::string_view line) override;
-    // Keeps the text; the counter shows it when the window next handles its events.
-    void ShowLineCounter(std::string_view text) override;
+    // Keeps the number; the counter shows it when the window next handles its events.
+    void ShowLineCounter(std::int64_t lineNumber) override;
     // Shows the pending counter text and handles every pending event, unless it did so a moment ago.
     void YieldToWindow() override;
 
@@ -109,7 +110,8 @@ class TfMain final : public QWidget, public ConversionOptions, public Conversion
 
     std::array<QCheckBox*, kSlotCount> intervalBoxes_{};
     Captions RussianCaptions;
-    std::string pendingCounter_;
+    char decimalChar_ = '.';
+    std::int64_t pendingLineNumber_ = 0;
     bool counterPending_ = false;
     std::chrono::steady_clock::time_point lastYield_;
     bool activated_ = false;

@@ -1,61 +1,18 @@
-#include "tarnix/conversion.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <new>
 #include <utility>
 #include <vector>
 
-#include "conversion_error.h"
+#include "core/conversion_error.h"
+#include "core/interval_bars.h"
+#include "core/number_syntax.h"
+#include "core/quote_reader.h"
 #include "directory_listing.h"
-#include "interval_bars.h"
-#include "number_syntax.h"
-#include "quote_reader.h"
+#include "platform/platform.h"
+#include "run.h"
 
 namespace tarnix {
 namespace {
-
-constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
-
-// Only plain files hold quotes: a directory, device or pipe is refused as it is opened.
-int PlainFileError(const struct stat& info) {
-    return S_ISREG(info.st_mode) ? 0 : EACCES;
-}
-
-// The input of one conversion, open for reading.
-class InputFile {
-  public:
-    explicit InputFile(std::string path) : path_(std::move(path)) {
-        // Opened without blocking, so that a FIFO named *.txt cannot hold the run.
-        fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd_ < 0) ThrowFileError(errno, path_);
-        struct stat info {};
-        const int failure = ::fstat(fd_, &info) != 0 ? errno : PlainFileError(info);
-        if (failure != 0) {
-            ::close(std::exchange(fd_, -1));
-            ThrowFileError(failure, path_);
-        }
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-    ~InputFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-
-    int fd() const { return fd_; }
-    const std::string& path() const { return path_; }
-
-    void Close() {
-        if (::close(std::exchange(fd_, -1)) != 0 && errno != EINTR) ThrowFileError(errno, path_);
-    }
-
-  private:
-    std::string path_;
-    int fd_ = -1;
-};
 
 void LogInLanguage(const ConversionOptions& options, ConversionReport& report, std::string_view english,
                    std::string_view russian, std::string_view name = {}) {
@@ -78,8 +35,16 @@ void RefuseSharedBarFile(const IntervalSlots& slots, std::size_t index) {
     }
 }
 
+// Creates the slot's bar file for input entry `name` and writes its header line.
+void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOptions& options,
+                 FileStore& store) {
+    slot.file = store.CreateBarFile(BarFileName(options.directory(), name, slot.interval));
+    slot.file->Write(BarFileHeader(options));
+}
+
 // Creates the bar file of every enabled slot; false when no slot is enabled.
-bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionOptions& options) {
+bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionOptions& options,
+                  FileStore& store) {
     bool someEnabled = false;
     for (std::size_t i = 0; i < slots.size(); ++i) {
         IntervalSlot& slot = slots[i];
@@ -88,44 +53,46 @@ bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionO
         slot.enabled = options.intervalEnabled(static_cast<int>(i) + 1);
         if (!slot.enabled) continue;
         RefuseSharedBarFile(slots, i);
-        OpenBarFile(slot, name, options);
+        OpenBarFile(slot, name, options, store);
         someEnabled = true;
     }
     return someEnabled;
 }
 
 // The conversion of one entry, unguarded: a failure leaves by exception, and unwinding closes the files.
-void ConvertEntry(std::string_view name, const ConversionOptions& options, ConversionReport& report) {
+EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& options, ConversionReport& report,
+                          FileStore& store) {
     if (HasBarFileMark(name)) {
         LogInLanguage(options, report, "Skip (-m): ", "Пропущен (-m): ", name);
-        return;
+        return EntryOutcome::kSkipped;
     }
     LogInLanguage(options, report, "Processing: ", "Обрабатываем: ", name);
     IntervalSlots slots;
     SetUpSlots(slots, options);
-    if (!OpenBarFiles(slots, name, options)) {
+    if (!OpenBarFiles(slots, name, options, store)) {
         LogInLanguage(options, report, "There is no selected interval", "Не выбран ни один интервал");
-        return;
+        return EntryOutcome::kNoInterval;
     }
-    InputFile input(options.directory() + std::string(name));
-    QuoteReader reader(input.fd(), input.path());
-    BarFolder folder(slots, options, report);
+    const std::unique_ptr<QuoteInput> input = store.OpenInput(options.directory() + std::string(name));
+    QuoteReader reader(*input);
+    BarFolder folder(slots, options, report, DecimalMarks::For(options.decimalChar()));
     folder.FoldQuoteFile(reader);
     for (IntervalSlot& slot : slots) {
         folder.WriteBar(slot);
-        if (slot.enabled) slot.file.Close();
+        if (slot.enabled) slot.file->Close();
     }
-    input.Close();
+    input->Close();
     report.AddLogLine("Ok");
+    return EntryOutcome::kConverted;
 }
 
 }  // namespace
 
-void ConvertFile(std::string_view name, const ConversionOptions& options, ConversionReport& report) {
+EntryOutcome ConvertFile(std::string_view name, const ConversionOptions& options, ConversionReport& report,
+                         FileStore& store) {
     std::string failure;
     try {
-        ConvertEntry(name, options, report);
-        return;
+        return ConvertEntry(name, options, report, store);
     } catch (const ConversionError& error) {
         failure = error.message();
     } catch (const std::bad_alloc&) {
@@ -134,10 +101,31 @@ void ConvertFile(std::string_view name, const ConversionOptions& options, Conver
         failure = error.what();
     }
     report.AddLogLine("Error: " + failure);
+    return EntryOutcome::kFailed;
 }
 
-void RunConversion(const ConversionOptions& options, ConversionReport& report) {
-    for (const std::string& name : ListQuoteEntries(options.directory())) ConvertFile(name, options, report);
+std::vector<std::string> ListQuoteEntries(FileStore& store, const std::string& directory,
+                                          RunOutcome& outcome) {
+    platform::DirectoryListing listing = store.List(directory);
+    if (listing.error != 0) outcome.directoryFailure = platform::SystemErrorText(listing.error);
+    return QuoteEntries(std::move(listing.names));
+}
+
+RunOutcome RunConversion(FileStore& store, const ConversionOptions& options, ConversionReport& report) {
+    RunOutcome outcome;
+    for (const std::string& name : ListQuoteEntries(store, options.directory(), outcome)) {
+        outcome.entries.push_back(ConvertFile(name, options, report, store));
+    }
+    return outcome;
+}
+
+RunOutcome RunConversion(const ConversionOptions& options, ConversionReport& report) {
+    SystemFileStore store;
+    return RunConversion(store, options, report);
+}
+
+bool RunOutcome::AnyFailed() const {
+    return std::find(entries.begin(), entries.end(), EntryOutcome::kFailed) != entries.end();
 }
 
 }  // namespace tarnix

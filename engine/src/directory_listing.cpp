@@ -1,9 +1,6 @@
 #include "directory_listing.h"
 
-#include <dirent.h>
-
 #include <algorithm>
-#include <memory>
 
 namespace tarnix {
 namespace {
@@ -38,14 +35,8 @@ bool HasBarFileMark(std::string_view name) {
     return false;
 }
 
-std::vector<std::string> ListQuoteEntries(const std::string& directory) {
-    std::vector<std::string> names;
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
-    if (!dir) return names;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != ".." && HasTxtExtension(name)) names.emplace_back(name);
-    }
+std::vector<std::string> QuoteEntries(std::vector<std::string> names) {
+    std::erase_if(names, [](const std::string& name) { return !HasTxtExtension(name); });
     std::sort(names.begin(), names.end(), NameOrderLess);
     return names;
 }

@@ -14,10 +14,10 @@ char UpperAscii(char c);
 // anywhere in the name, has the same effect.
 bool HasBarFileMark(std::string_view name);
 
-// Every "*.txt" entry of the directory, of any kind, in name order without regard to the case of ASCII
-// letters (the raw bytes settle ties). Listed once when a run starts, so bar files written during the run
-// are not taken up. A directory that cannot be read lists nothing.
-std::vector<std::string> ListQuoteEntries(const std::string& directory);
+// The "*.txt" names among a directory's entries, in name order without regard to the case of ASCII letters
+// (the raw bytes settle ties). The directory is listed once when a run starts, so bar files written during
+// the run are not taken up.
+std::vector<std::string> QuoteEntries(std::vector<std::string> names);
 
 // The part of an entry's name that its bar files share: the name without its extension, case-folded, so
 // that entries which would write the same bar files (also on a file system that ignores case) compare equal.

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -10,24 +9,24 @@
 #include <vector>
 
 #include "directory_listing.h"
-#include "interval_bars.h"
-#include "tarnix/conversion.h"
+#include "run.h"
 
 namespace tarnix {
 namespace {
 
 // What the conversion of one entry reported, kept until the caller's report is given it in entry order.
-struct EntryOutcome {
-    std::vector<std::string> log;  // guarded by the run's mutex
-    bool done = false;             // guarded by the run's mutex
+struct EntryProgress {
+    std::vector<std::string> log;                  // guarded by the run's mutex
+    bool done = false;                             // guarded by the run's mutex
+    EntryOutcome result = EntryOutcome::kSkipped;  // guarded by the run's mutex
     std::atomic<std::int64_t> lineNumber{0};
 };
 
 // Shared by the workers and the thread that reports.
 class ParallelRun {
   public:
-    ParallelRun(const ConversionOptions& options, std::vector<std::string> entries)
-        : options_(options), entries_(std::move(entries)), outcomes_(entries_.size()) {
+    ParallelRun(FileStore& store, const ConversionOptions& options, std::vector<std::string> entries)
+        : store_(store), options_(options), entries_(std::move(entries)), outcomes_(entries_.size()) {
         std::map<std::string, std::size_t> groupOfStem;
         for (std::size_t i = 0; i < entries_.size(); ++i) {
             const auto [it, added] = groupOfStem.try_emplace(BarFileStem(entries_[i]), groups_.size());
@@ -46,9 +45,11 @@ class ParallelRun {
         }
     }
 
-    // Hands the outcomes to `report` in entry order, as they come in.
-    void Report(ConversionReport& report) {
-        for (std::size_t entry = 0; entry < outcomes_.size(); ++entry) ReportEntry(entry, report);
+    // Hands the outcomes to `report` in entry order, as they come in, and adds each entry's to `outcome`.
+    void Report(ConversionReport& report, RunOutcome& outcome) {
+        for (std::size_t entry = 0; entry < outcomes_.size(); ++entry) {
+            outcome.entries.push_back(ReportEntry(entry, report));
+        }
     }
 
     void AddLogLine(std::size_t entry, std::string_view line) {
@@ -59,18 +60,15 @@ class ParallelRun {
         changed_.notify_one();
     }
 
-    void ShowLineCounter(std::size_t entry, std::string_view text) {
-        std::int64_t number = 0;
-        text.remove_prefix(std::min(text.size(), kLineCounterPrefix.size()));
-        std::from_chars(text.data(), text.data() + text.size(), number);
-        outcomes_[entry].lineNumber.store(number, std::memory_order_relaxed);
+    void ShowLineCounter(std::size_t entry, std::int64_t lineNumber) {
+        outcomes_[entry].lineNumber.store(lineNumber, std::memory_order_relaxed);
     }
 
   private:
     void Convert(std::size_t entry);
 
-    void ReportEntry(std::size_t entry, ConversionReport& report) {
-        EntryOutcome& outcome = outcomes_[entry];
+    EntryOutcome ReportEntry(std::size_t entry, ConversionReport& report) {
+        EntryProgress& outcome = outcomes_[entry];
         std::size_t reported = 0;
         std::int64_t shownNumber = 0;
         std::unique_lock lock(mutex_);
@@ -87,26 +85,27 @@ class ParallelRun {
         }
         ShowLatestCounter(outcome, shownNumber, report, lock);
         outcome.log = {};
+        return outcome.result;
     }
 
-    void ShowLatestCounter(const EntryOutcome& outcome, std::int64_t& shownNumber, ConversionReport& report,
+    void ShowLatestCounter(const EntryProgress& outcome, std::int64_t& shownNumber, ConversionReport& report,
                            std::unique_lock<std::mutex>& lock) {
         const std::int64_t number = outcome.lineNumber.load(std::memory_order_relaxed);
         if (number == shownNumber) return;
         shownNumber = number;
         lock.unlock();
-        report.ShowLineCounter(counter_.Text(number));
+        report.ShowLineCounter(number);
         lock.lock();
     }
 
+    FileStore& store_;
     const ConversionOptions& options_;
     std::vector<std::string> entries_;
-    std::vector<EntryOutcome> outcomes_;
+    std::vector<EntryProgress> outcomes_;
     std::vector<std::vector<std::size_t>> groups_;
     std::atomic<std::size_t> nextGroup_{0};
     std::mutex mutex_;
     std::condition_variable changed_;
-    LineCounter counter_;  // used by the reporting thread only
 };
 
 // The report of one entry inside a worker: it keeps what the entry reports for the reporting thread.
@@ -115,7 +114,7 @@ class EntryReport final : public ConversionReport {
     EntryReport(ParallelRun& run, std::size_t entry) : run_(run), entry_(entry) {}
 
     void AddLogLine(std::string_view line) override { run_.AddLogLine(entry_, line); }
-    void ShowLineCounter(std::string_view text) override { run_.ShowLineCounter(entry_, text); }
+    void ShowLineCounter(std::int64_t lineNumber) override { run_.ShowLineCounter(entry_, lineNumber); }
     void YieldToWindow() override {}
 
   private:
@@ -125,9 +124,10 @@ class EntryReport final : public ConversionReport {
 
 void ParallelRun::Convert(std::size_t entry) {
     EntryReport report(*this, entry);
-    ConvertFile(entries_[entry], options_, report);
+    const EntryOutcome result = ConvertFile(entries_[entry], options_, report, store_);
     {
         const std::lock_guard lock(mutex_);
+        outcomes_[entry].result = result;
         outcomes_[entry].done = true;
     }
     changed_.notify_one();
@@ -135,16 +135,21 @@ void ParallelRun::Convert(std::size_t entry) {
 
 }  // namespace
 
-void RunConversionInParallel(const ConversionOptions& options, ConversionReport& report, int workers) {
-    if (workers <= 1) {
-        RunConversion(options, report);
-        return;
-    }
-    ParallelRun run(options, ListQuoteEntries(options.directory()));
+RunOutcome RunConversionInParallel(FileStore& store, const ConversionOptions& options,
+                                   ConversionReport& report, int workers) {
+    if (workers <= 1) return RunConversion(store, options, report);
+    RunOutcome outcome;
+    ParallelRun run(store, options, ListQuoteEntries(store, options.directory(), outcome));
     const std::size_t threadCount = std::min(static_cast<std::size_t>(workers), run.groupCount());
     std::vector<std::jthread> threads;
     for (std::size_t i = 0; i < threadCount; ++i) threads.emplace_back([&run] { run.Work(); });
-    run.Report(report);
+    run.Report(report, outcome);
+    return outcome;
+}
+
+RunOutcome RunConversionInParallel(const ConversionOptions& options, ConversionReport& report, int workers) {
+    SystemFileStore store;
+    return RunConversionInParallel(store, options, report, workers);
 }
 
 }  // namespace tarnix

@@ -9,19 +9,22 @@ namespace tarnix::cli {
 namespace {
 
 // The parse in one short text: "directory slots custom flags", slots as 0/1 from slot 1; or the action or
-// the usage error.
+// the usage error. The separator appended to the directory shows as "/" on every system.
 std::string ParseToText(const std::vector<const char*>& args) {
     try {
         const CommandLine line = ParseCommandLine(args);
         if (line.action != Action::kConvert) return line.action == Action::kShowHelp ? "help" : "version";
-        std::string text = line.directory + " ";
-        for (const bool on : line.intervalEnabled) text += on ? '1' : '0';
-        text += " " + line.customIntervalText;
-        const std::pair<bool, const char*> flags[] = {{line.addPerField, " per"},
-                                                      {line.addMs7Period, " ms7"},
-                                                      {line.addPeriodToSymbol, " sym"},
-                                                      {line.withVolume, " vol"},
-                                                      {line.russianLog, " rus"}};
+        const ConversionSettings& settings = line.settings;
+        std::string text = settings.directory;
+        if (text.back() == kPathSeparator) text.back() = '/';
+        text += " ";
+        for (const bool on : settings.intervalEnabled) text += on ? '1' : '0';
+        text += " " + settings.customIntervalText;
+        const std::pair<bool, const char*> flags[] = {{settings.addPerField, " per"},
+                                                      {settings.addMs7Period, " ms7"},
+                                                      {settings.addPeriodToSymbol, " sym"},
+                                                      {settings.withVolume, " vol"},
+                                                      {settings.russianLog, " rus"}};
         for (const auto& [on, name] : flags) text += on ? name : "";
         if (line.workers != 0) text += " j" + std::to_string(line.workers);
         return text;
@@ -78,8 +81,9 @@ TEST(CommandLineTest, UsageErrors) {
 }
 
 TEST(CommandLineTest, EmptyDirectoryIsTheProgramsOwn) {
-    const std::string own = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
-    EXPECT_EQ(ParseToText({"-i", "5", ""}), own + " 10000 240");
+    const std::string own = ProgramDirectory();
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(own) / TARNIX_CLI_TESTS_NAME)) << own;
+    EXPECT_EQ(ParseToText({"-i", "5", ""}), own + "/ 10000 240");
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <random>
 #include <string>
 
-#include "number_syntax.h"
 #include "test_support.h"
 
 namespace tarnix {
@@ -25,13 +24,10 @@ constexpr const char* kQuotes =
 
 class DirectoryRun : public ::testing::Test {
   protected:
-    void SetUp() override {
-        SetDecimalChar('.');
-        options.dir = dir.path();
-    }
+    void SetUp() override { options.directory = dir.path(); }
     std::string Run() {
         report.log.clear();
-        RunConversion(options, report);
+        RunConversion(FixedOptions(options), report);
         return report.LogText();
     }
     // The log without the skip lines of bar files that earlier runs left.
@@ -42,7 +38,7 @@ class DirectoryRun : public ::testing::Test {
     }
 
     test::TempDir dir;
-    test::FixedOptions options;
+    ConversionSettings options;
     test::RecordingReport report;
 };
 
@@ -51,7 +47,7 @@ TEST_F(DirectoryRun, SkipsBarFileNamesAndTakesUpTheRestInNameOrder) {
          {"x-m5.txt", "abc.txt", "X-M60.TXT", "ABC-MAY.txt", "m5.txt", "notes.csv", "b.TxT"}) {
         dir.Write(name, "");
     }
-    options.enabled[0] = true;
+    options.intervalEnabled[0] = true;
     EXPECT_EQ(Run(),
               "Skip (-m): ABC-MAY.txt\n"
               "Processing: abc.txt\nOk\n"
@@ -66,9 +62,9 @@ TEST_F(DirectoryRun, SkipsBarFileNamesAndTakesUpTheRestInNameOrder) {
 TEST_F(DirectoryRun, LogsInRussianWhenAsked) {
     dir.Write("a.txt", "");
     dir.Write("a-m5.txt", "");
-    options.russian = true;
+    options.russianLog = true;
     EXPECT_EQ(Run(), "Пропущен (-m): a-m5.txt\nОбрабатываем: a.txt\nНе выбран ни один интервал\n");
-    options.enabled[0] = true;
+    options.intervalEnabled[0] = true;
     EXPECT_EQ(Run(), "Пропущен (-m): a-m5.txt\nОбрабатываем: a.txt\nOk\n");
 }
 
@@ -81,16 +77,16 @@ TEST_F(DirectoryRun, WithoutIntervalNothingIsCreatedOrOpened) {
 
 TEST_F(DirectoryRun, DirectoriesWithoutQuoteFilesLogNothing) {
     dir.Write("a.csv", kQuotes);
-    options.enabled[0] = true;
+    options.intervalEnabled[0] = true;
     EXPECT_EQ(Run(), "");
-    options.dir = dir.path() + "missing/";
+    options.directory = dir.path() + "missing/";
     EXPECT_EQ(Run(), "");
 }
 
 TEST_F(DirectoryRun, ConvertsEveryTickedIntervalAndShowsTheLineCounter) {
     dir.Write("SBER.txt", kQuotes);
-    options.enabled = {true, true, true, true, true};
-    options.custom = "240";
+    options.intervalEnabled = {true, true, true, true, true};
+    options.customIntervalText = "240";
     EXPECT_EQ(Run(), "Processing: SBER.txt\nOk\n");
     EXPECT_EQ(report.counter, "Строка: 3");
     for (const char* bars :
@@ -110,14 +106,14 @@ TEST_F(DirectoryRun, LfAndCrLfFilesGiveTheSameBars) {
     std::erase(lf, '\r');
     dir.Write("CRLF.txt", kQuotes);
     dir.Write("LF.txt", lf);
-    options.enabled[0] = true;
+    options.intervalEnabled[0] = true;
     EXPECT_EQ(Run(), "Processing: CRLF.txt\nOk\nProcessing: LF.txt\nOk\n");
     EXPECT_EQ(dir.Read("CRLF-m5.txt"), dir.Read("LF-m5.txt"));
 }
 
 TEST_F(DirectoryRun, RunningTwiceGivesTheSameBarFiles) {
     dir.Write("SBER.txt", kQuotes);
-    options.enabled[1] = true;
+    options.intervalEnabled[1] = true;
     EXPECT_EQ(Run(), "Processing: SBER.txt\nOk\n");
     const std::string first = dir.Read("SBER-m10.txt");
     EXPECT_EQ(Run(), "Skip (-m): SBER-m10.txt\nProcessing: SBER.txt\nOk\n");
@@ -127,7 +123,7 @@ TEST_F(DirectoryRun, RunningTwiceGivesTheSameBarFiles) {
 TEST_F(DirectoryRun, ASubdirectoryNamedLikeAQuoteFileFailsAfterItsBarFiles) {
     std::filesystem::create_directory(dir.PathOf("data.txt"));
     dir.Write("next.txt", kQuotes);
-    options.enabled[0] = true;
+    options.intervalEnabled[0] = true;
     EXPECT_EQ(Run(), "Processing: data.txt\nError: File access denied\nProcessing: next.txt\nOk\n");
     EXPECT_EQ(dir.Read("data-m5.txt"), kHeader5);
 }
@@ -135,10 +131,10 @@ TEST_F(DirectoryRun, ASubdirectoryNamedLikeAQuoteFileFailsAfterItsBarFiles) {
 TEST_F(DirectoryRun, CustomIntervalZeroFailsAtTheFirstDataLine) {
     dir.Write("a.txt", kQuotes);
     dir.Write("b.txt", kQuotes);
-    options.enabled[0] = true;
-    options.enabled[4] = true;
+    options.intervalEnabled[0] = true;
+    options.intervalEnabled[4] = true;
     for (const char* custom : {"0", "abc"}) {
-        options.custom = custom;
+        options.customIntervalText = custom;
         EXPECT_EQ(RunWithoutSkips(),
                   "Processing: a.txt\nError: Division by zero\n"
                   "Processing: b.txt\nError: Division by zero\n")
@@ -146,15 +142,15 @@ TEST_F(DirectoryRun, CustomIntervalZeroFailsAtTheFirstDataLine) {
         EXPECT_EQ(report.counter, "Строка: 2");
         EXPECT_EQ(dir.Read("a-m5.txt"), kHeader5);  // the failed file's bars stay as written
     }
-    options.enabled[4] = false;
+    options.intervalEnabled[4] = false;
     EXPECT_EQ(RunWithoutSkips(), "Processing: a.txt\nOk\nProcessing: b.txt\nOk\n");
 }
 
 TEST_F(DirectoryRun, ACustomIntervalEqualToATickedOneIsRefusedNotInterleaved) {
     dir.Write("a.txt", kQuotes);
-    options.enabled[0] = true;
-    options.enabled[4] = true;
-    options.custom = "5";
+    options.intervalEnabled[0] = true;
+    options.intervalEnabled[4] = true;
+    options.customIntervalText = "5";
     EXPECT_EQ(Run(), "Processing: a.txt\nError: File access denied\n");
     EXPECT_EQ(dir.Read("a-m5.txt"), kHeader5);
 }
@@ -162,7 +158,7 @@ TEST_F(DirectoryRun, ACustomIntervalEqualToATickedOneIsRefusedNotInterleaved) {
 TEST_F(DirectoryRun, AFailedFileLeavesNoPendingBarForTheNext) {
     dir.Write("a.txt", "A,20240131,100100,1,1,1,1\r\nA,20240131,10xx00,1,1,1,1\r\n");
     dir.Write("b.txt", "B,20240131,100200,2,2,2,2\r\n");
-    options.enabled[0] = true;
+    options.intervalEnabled[0] = true;
     EXPECT_EQ(Run(), "Processing: a.txt\nError: 'xx' is not a valid integer value\nProcessing: b.txt\nOk\n");
     EXPECT_EQ(dir.Read("a-m5.txt"), kHeader5);
     EXPECT_EQ(dir.Read("b-m5.txt"), std::string(kHeader5) + "B,20240131,100500,2.,2.,2.,2.\r\n");
@@ -171,7 +167,7 @@ TEST_F(DirectoryRun, AFailedFileLeavesNoPendingBarForTheNext) {
 TEST_F(DirectoryRun, ErrorMessageKeepsAFieldWithANulByte) {
     using namespace std::string_literals;
     dir.Write("a.txt", "A,20240131,1\0"s + "0100,1,1,1,1\r\n");
-    options.enabled[0] = true;
+    options.intervalEnabled[0] = true;
     EXPECT_EQ(Run(), "Processing: a.txt\nError: '1\0' is not a valid integer value\n"s);
 }
 
@@ -193,7 +189,7 @@ TEST_F(DirectoryRun, AReadOnlyBarFileFailsTheFileWhereItIsCreated) {
     dir.Write("SBER-m15.txt", "old 15");
     ::chmod(dir.PathOf("SBER-m10.txt").c_str(), 0444);
     ::chmod(dir.path().c_str(), 0777);
-    options.enabled = {true, true, true, false, false};
+    options.intervalEnabled = {true, true, true, false, false};
     const int outcome = RunAsUnprivilegedChild([&] {
         const std::string log = RunWithoutSkips();
         const bool failedAtCreation = log == "Processing: SBER.txt\nError: File access denied\n";
@@ -220,9 +216,9 @@ TEST_F(DirectoryRun, BadInputNeverCrashesAndEveryEntryHasOneOutcome) {
     dir.Write("wide.txt", "W,20240131,100100," + std::string(100000, '7') + ",1,1,1\r\n" +
                               std::string(100000, 'W') + "\r\n");
     dir.Write("commas.txt", std::string(50, ',') + "\r\n" + std::string(100000, ',') + "\r\n");
-    options.enabled = {true, true, true, true, true};
-    options.custom = "7";
-    options.volume = true;
+    options.intervalEnabled = {true, true, true, true, true};
+    options.customIntervalText = "7";
+    options.withVolume = true;
     Run();
     int outcomes = 0;
     for (const std::string& line : report.log) {

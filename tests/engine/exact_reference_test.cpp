@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "number_syntax.h"
-#include "quote_format.h"
+#include "core/number_syntax.h"
+#include "core/quote_format.h"
 #include "reference/exact_numbers.h"
 
 namespace tarnix {
@@ -164,11 +164,10 @@ TEST(NumberSyntaxReference, AgreesOnEdges) {
             EXPECT_TRUE(reference::SameFloatConversion(TryParseFloat(text, mark),
                                                        reference::ParseFloatText(text, mark)))
                 << "'" << text << "' mark " << mark;
-            SetDecimalChar(mark);
-            EXPECT_EQ(ParseQuoteNumber(text), reference::ParsePrice(text, mark, mark == ',' ? '.' : ','))
+            EXPECT_EQ(ParseQuoteNumber(text, DecimalMarks::For(mark)),
+                      reference::ParsePrice(text, mark, mark == ',' ? '.' : ','))
                 << "'" << text << "' mark " << mark;
         }
-        SetDecimalChar('.');
     }
 }
 

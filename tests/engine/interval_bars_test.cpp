@@ -1,4 +1,4 @@
-#include "interval_bars.h"
+#include "core/interval_bars.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "number_syntax.h"
+#include "memory_store.h"
+#include "run.h"
 #include "test_support.h"
 
 namespace tarnix {
@@ -35,18 +36,23 @@ struct Converted {
     std::string log;
 };
 
+// Converts the store's files with `options`, whose directory becomes the store's; returns the log.
+std::string ConvertInMemory(test::MemoryStore& store, ConversionSettings options) {
+    options.directory = store.directory();
+    test::RecordingReport report;
+    RunConversion(store, FixedOptions(options), report);
+    return report.LogText();
+}
+
 // Converts one input file with only the custom slot, of `interval` minutes, ticked.
 Converted ConvertWithInterval(const Lines& input, const std::string& interval) {
-    SetDecimalChar('.');
-    test::TempDir dir;
-    dir.Write("SBER.txt", JoinCrLf(input));
-    test::FixedOptions options;
-    options.dir = dir.path();
-    options.enabled[4] = true;
-    options.custom = interval;
-    test::RecordingReport report;
-    RunConversion(options, report);
-    return {RecordsOf(dir.Read("SBER-m" + interval + ".txt")), report.LogText()};
+    test::MemoryStore store("/q/");
+    store.AddFile("SBER.txt", JoinCrLf(input));
+    ConversionSettings options;
+    options.intervalEnabled[4] = true;
+    options.customIntervalText = interval;
+    const std::string log = ConvertInMemory(store, options);
+    return {RecordsOf(store.Read("SBER-m" + interval + ".txt")), log};
 }
 
 struct FoldCase {
@@ -137,15 +143,13 @@ TEST(FoldQuote, FailsTheFileOnARolloverFromADateThatDoesNotExist) {
 }
 
 TEST(FoldQuote, VolumeSumsWrapAround) {
-    test::TempDir dir;
-    dir.Write("V.txt", JoinCrLf({"V,20240131,100100,1,1,1,1,2147483647", "V,20240131,100200,1,1,1,1,1"}));
-    test::FixedOptions options;
-    options.dir = dir.path();
-    options.enabled[0] = true;
-    options.volume = true;
-    test::RecordingReport report;
-    RunConversion(options, report);
-    EXPECT_EQ(RecordsOf(dir.Read("V-m5.txt")), Lines{"V,20240131,100500,1.,1.,1.,1.,-2147483648"});
+    test::MemoryStore store("/q/");
+    store.AddFile("V.txt", JoinCrLf({"V,20240131,100100,1,1,1,1,2147483647", "V,20240131,100200,1,1,1,1,1"}));
+    ConversionSettings options;
+    options.intervalEnabled[0] = true;
+    options.withVolume = true;
+    ConvertInMemory(store, options);
+    EXPECT_EQ(RecordsOf(store.Read("V-m5.txt")), Lines{"V,20240131,100500,1.,1.,1.,1.,-2147483648"});
 }
 
 TEST(WriteBar, ComposesRecordAndHeaderForEveryFlagCombination) {
@@ -171,19 +175,17 @@ TEST(WriteBar, ComposesRecordAndHeaderForEveryFlagCombination) {
          "SBER5,20240131,100500,250.5,251.,250.1,250.75,12000"},
     };
     for (const Case& c : cases) {
-        test::TempDir dir;
-        dir.Write("SBER.txt", JoinCrLf({"SBER,20240131,100100,250.5,251,250.1,250.5,7000",
-                                        "SBER,20240131,100500,250.6,250.9,250.2,250.75,5000"}));
-        test::FixedOptions options;
-        options.dir = dir.path();
-        options.enabled[0] = true;
-        options.perField = c.perField;
-        options.ms7Period = c.ms7Period;
-        options.periodToSymbol = c.periodToSymbol;
-        options.volume = c.volume;
-        test::RecordingReport report;
-        RunConversion(options, report);
-        EXPECT_EQ(dir.Read("SBER-m5.txt"), std::string(c.header) + "\r\n" + c.record + "\r\n") << c.record;
+        test::MemoryStore store("/q/");
+        store.AddFile("SBER.txt", JoinCrLf({"SBER,20240131,100100,250.5,251,250.1,250.5,7000",
+                                            "SBER,20240131,100500,250.6,250.9,250.2,250.75,5000"}));
+        ConversionSettings options;
+        options.intervalEnabled[0] = true;
+        options.addPerField = c.perField;
+        options.addMs7Period = c.ms7Period;
+        options.addPeriodToSymbol = c.periodToSymbol;
+        options.withVolume = c.volume;
+        ConvertInMemory(store, options);
+        EXPECT_EQ(store.Read("SBER-m5.txt"), std::string(c.header) + "\r\n" + c.record + "\r\n") << c.record;
     }
 }
 
@@ -191,29 +193,16 @@ TEST(WriteBar, Ms7PeriodIsTheIntervalUpTo60AndOtherwise1) {
     const std::pair<const char*, const char*> cases[] = {
         {"45", "45"}, {"60", "60"}, {"240", "1"}, {"-5", "-5"}};
     for (const auto& [interval, period] : cases) {
-        test::TempDir dir;
-        dir.Write("A.txt", "A,20240131,100100,1,1,1,1\r\n");
-        test::FixedOptions options;
-        options.dir = dir.path();
-        options.enabled[4] = true;
-        options.custom = interval;
-        options.ms7Period = true;
-        test::RecordingReport report;
-        RunConversion(options, report);
-        const Lines records = RecordsOf(dir.Read(std::string("A-m") + interval + ".txt"));
+        test::MemoryStore store("/q/");
+        store.AddFile("A.txt", "A,20240131,100100,1,1,1,1\r\n");
+        ConversionSettings options;
+        options.intervalEnabled[4] = true;
+        options.customIntervalText = interval;
+        options.addMs7Period = true;
+        ConvertInMemory(store, options);
+        const Lines records = RecordsOf(store.Read(std::string("A-m") + interval + ".txt"));
         ASSERT_EQ(records.size(), 1u) << interval;
         EXPECT_EQ(records[0].substr(0, records[0].find(',', 2)), std::string("A,") + period);
-    }
-}
-
-TEST(LineCounter, CountsUpInPlaceAndFollowsJumps) {
-    LineCounter counter;
-    for (const std::int64_t number :
-         {1, 2, 9, 10, 11, 99, 100, 101, 999, 1000, 7, 8, 123456789, 123456790, 1}) {
-        EXPECT_EQ(counter.Text(number), "Строка: " + std::to_string(number));
-    }
-    for (std::int64_t number = 1; number <= 100000; ++number) {
-        if (counter.Text(number) != "Строка: " + std::to_string(number)) FAIL() << number;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "number_syntax.h"
+#include "core/number_syntax.h"
 
 #include <gtest/gtest.h>
 
@@ -64,13 +64,11 @@ struct PriceCase {
 };
 
 void ExpectPrices(char decimalChar, std::initializer_list<PriceCase> cases) {
-    SetDecimalChar(decimalChar);
     for (const PriceCase& c : cases) {
-        const float value = ParseQuoteNumber(c.text);
+        const float value = ParseQuoteNumber(c.text, DecimalMarks::For(decimalChar));
         // Bit-exact: prices are single precision from the moment they are read.
         EXPECT_EQ(value, c.expected) << "text: '" << c.text << "' with decimal char '" << decimalChar << "'";
     }
-    SetDecimalChar('.');
 }
 
 TEST(FloatSyntax, ConvertsWithDotAsLocalSeparator) {
@@ -119,7 +117,6 @@ TEST(FloatSyntax, ConvertsWithCommaAsLocalSeparator) {
 }
 
 TEST(FloatSyntax, LongTextsConvertExactly) {
-    SetDecimalChar('.');
     const std::string longZeros = "0." + std::string(300, '0') + "1e301";
     EXPECT_EQ(ParseQuoteNumber(longZeros), 1.0f);
     EXPECT_EQ(ParseQuoteNumber(std::string(400, '9') + "e-400"), 1.0f);
@@ -134,7 +131,6 @@ float ReferenceValue(const std::string& text) {
 }
 
 TEST(FloatSyntax, PlainDecimalsConvertAsTheGeneralConversionDoes) {
-    SetDecimalChar('.');
     std::mt19937 random(7);
     const auto digits = [&random](std::size_t count) {
         std::string text;

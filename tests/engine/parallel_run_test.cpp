@@ -5,7 +5,6 @@
 #include <random>
 #include <string>
 
-#include "number_syntax.h"
 #include "test_support.h"
 
 namespace tarnix {
@@ -47,18 +46,17 @@ std::map<std::string, std::string> FilesOf(const test::TempDir& dir) {
 }
 
 std::string Convert(const test::TempDir& dir, int workers) {
-    test::FixedOptions options;
-    options.dir = dir.path();
-    options.enabled = {true, true, false, true, true};
-    options.custom = "7";
-    options.volume = true;
+    ConversionSettings options;
+    options.directory = dir.path();
+    options.intervalEnabled = {true, true, false, true, true};
+    options.customIntervalText = "7";
+    options.withVolume = true;
     test::RecordingReport report;
-    RunConversionInParallel(options, report, workers);
+    RunConversionInParallel(FixedOptions(options), report, workers);
     return report.LogText() + report.counter;
 }
 
 TEST(RunConversionInParallel, GivesTheLogAndBarFilesOfASequentialRun) {
-    SetDecimalChar('.');
     for (const unsigned seed : {1u, 2u, 3u}) {
         test::TempDir sequential;
         WriteMixedDirectory(sequential, seed);

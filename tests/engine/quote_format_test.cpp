@@ -1,4 +1,4 @@
-#include "quote_format.h"
+#include "core/quote_format.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <limits>
 #include <random>
 
-#include "conversion_error.h"
-#include "interval_bars.h"
-#include "number_syntax.h"
+#include "core/conversion_error.h"
+#include "core/interval_bars.h"
+#include "core/number_syntax.h"
 #include "test_support.h"
 
 namespace tarnix {
@@ -61,11 +61,8 @@ TEST(FormatQuoteNumber, RoundsTo18DigitsWithTiesToEvenFirst) {
 }
 
 TEST(FormatQuoteNumber, KeepsAnUnusualLocalSeparatorWithAllDecimals) {
-    SetDecimalChar(',');
-    EXPECT_EQ(FormatQuoteNumber(4, 250.5f).view(), "250.5");
-    SetDecimalChar('#');
-    EXPECT_EQ(FormatQuoteNumber(4, 250.5f).view(), "250#5000");
-    SetDecimalChar('.');
+    EXPECT_EQ(FormatQuoteNumber(4, 250.5f, ',').view(), "250.5");
+    EXPECT_EQ(FormatQuoteNumber(4, 250.5f, '#').view(), "250#5000");
 }
 
 TEST(FormatQuoteNumber, FastPathAgreesWithExactArithmetic) {

@@ -1,13 +1,10 @@
-#include "quote_reader.h"
+#include "core/quote_reader.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include "number_syntax.h"
 #include "test_support.h"
 
 namespace tarnix {
@@ -16,18 +13,14 @@ namespace {
 // A quote file with the given bytes, open for reading.
 class QuoteFile {
   public:
-    explicit QuoteFile(const std::string& bytes) {
-        dir_.Write("q.txt", bytes);
-        fd_ = ::open(dir_.PathOf("q.txt").c_str(), O_RDONLY);
-    }
+    explicit QuoteFile(std::string bytes) : bytes_(std::move(bytes)), source_(bytes_) {}
     QuoteFile(const QuoteFile&) = delete;
     QuoteFile& operator=(const QuoteFile&) = delete;
-    ~QuoteFile() { ::close(fd_); }
-    QuoteReader Reader() const { return {fd_, "q.txt"}; }
+    QuoteReader Reader() { return QuoteReader(source_); }
 
   private:
-    test::TempDir dir_;
-    int fd_ = -1;
+    std::string bytes_;
+    MemorySource source_;
 };
 
 std::vector<std::string> LinesOf(const std::string& bytes) {
@@ -56,7 +49,7 @@ std::vector<Pass> PassesOf(const std::string& bytes) {
     return passes;
 }
 
-QuoteReader AnalysedReader(const QuoteFile& file) {
+QuoteReader AnalysedReader(QuoteFile& file) {
     QuoteReader reader = file.Reader();
     AnalyseFirstLine(reader);
     return reader;
@@ -129,37 +122,25 @@ TEST(AnalyseFirstLine, DetectsHeaderAndPeriodField) {
     for (const Case& c : cases) {
         QuoteFile file(std::string(c.firstLine) + "\r\n");
         const QuoteReader reader = AnalysedReader(file);
-        EXPECT_EQ(reader.hasHeader, c.hasHeader) << c.firstLine;
-        EXPECT_EQ(reader.hasPeriod, c.hasPeriod) << c.firstLine;
+        EXPECT_EQ(reader.layout.hasHeader, c.hasHeader) << c.firstLine;
+        EXPECT_EQ(reader.layout.hasPeriod, c.hasPeriod) << c.firstLine;
         EXPECT_EQ(reader.readNext, c.hasHeader) << c.firstLine;
     }
 }
 
-// The fields of a line; the date is copied out of the reader's buffer.
-struct SplitFields {
+QuoteLine Split(std::string_view line, bool hasPeriod, bool volumeCounting = true) {
     QuoteLine quote;
-    std::string date;
-};
-
-SplitFields Split(const std::string& line, bool hasPeriod, bool volumeCounting = true) {
-    QuoteFile file(line);
-    QuoteReader reader = AnalysedReader(file);
-    reader.hasPeriod = hasPeriod;
-    SplitFields fields;
-    EXPECT_TRUE(SplitQuoteLine(reader, volumeCounting, fields.quote)) << line;
-    fields.date = fields.quote.date;
-    return fields;
+    EXPECT_TRUE(SplitQuoteLine(line, {false, hasPeriod}, volumeCounting, {}, quote)) << line;
+    return quote;
 }
 
 TEST(SplitQuoteLine, TakesTheFieldsOfTheWorkedLine) {
-    SetDecimalChar('.');
     for (const auto& [line, hasPeriod] :
          {std::pair{"ABCD,1,20230105,100500,25.10,25.50,24.90,25.20,1200", true},
           std::pair{"abcd,20230105,100559,25.10,25.50,24.90,25.20,1200", false}}) {
-        const SplitFields fields = Split(line, hasPeriod);
-        const QuoteLine& quote = fields.quote;
+        const QuoteLine quote = Split(line, hasPeriod);
         EXPECT_EQ(quote.ticker, "ABCD");
-        EXPECT_EQ(fields.date, "20230105");
+        EXPECT_EQ(quote.date, "20230105");
         EXPECT_EQ(quote.minute, 605);
         EXPECT_EQ(quote.open, 25.1f);
         EXPECT_EQ(quote.high, 25.5f);
@@ -170,7 +151,6 @@ TEST(SplitQuoteLine, TakesTheFieldsOfTheWorkedLine) {
 }
 
 TEST(SplitQuoteLine, ReadsFieldsByPosition) {
-    SetDecimalChar('.');
     struct Case {
         const char* line;
         bool volumeCounting;
@@ -190,7 +170,7 @@ TEST(SplitQuoteLine, ReadsFieldsByPosition) {
         {"X,20230105,100500,25.10,,24.90,25.20,1200", true, 605, 0, 25.2f, 1200, 0},
     };
     for (const Case& c : cases) {
-        const QuoteLine quote = Split(c.line, false, c.volumeCounting).quote;
+        const QuoteLine quote = Split(c.line, false, c.volumeCounting);
         EXPECT_EQ(quote.minute, c.minute) << c.line;
         EXPECT_EQ(quote.high, c.high) << c.line;
         EXPECT_EQ(quote.low, c.low) << c.line;
@@ -200,14 +180,10 @@ TEST(SplitQuoteLine, ReadsFieldsByPosition) {
 }
 
 TEST(SplitQuoteLine, PassesOverLinesOfTenCharactersOrFewer) {
-    QuoteFile file("0123456789\r\nX,202301051");
-    QuoteReader reader = AnalysedReader(file);
-    reader.hasPeriod = false;
     QuoteLine quote;
-    ASSERT_TRUE(ReadNextLine(reader));
-    EXPECT_FALSE(SplitQuoteLine(reader, true, quote));
-    ASSERT_TRUE(ReadNextLine(reader));  // 11 characters: split, and its "hours" fail
-    test::ExpectConversionError([&] { SplitQuoteLine(reader, true, quote); },
+    EXPECT_FALSE(SplitQuoteLine("0123456789", {}, true, {}, quote));
+    // 11 characters: split, and its "hours" fail.
+    test::ExpectConversionError([&] { SplitQuoteLine("X,202301051", {}, true, {}, quote); },
                                 "'X,' is not a valid integer value");
 }
 
@@ -222,11 +198,8 @@ TEST(SplitQuoteLine, RaisesForIntegerFieldsThatDoNotConvert) {
     };
     for (const auto& [line, message] : cases) {
         SCOPED_TRACE(line);
-        QuoteFile file(line);
-        QuoteReader reader = AnalysedReader(file);
-        reader.hasPeriod = false;
         QuoteLine quote;
-        test::ExpectConversionError([&] { SplitQuoteLine(reader, true, quote); }, message);
+        test::ExpectConversionError([&, line = line] { SplitQuoteLine(line, {}, true, {}, quote); }, message);
     }
 }
 

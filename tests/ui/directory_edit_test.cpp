@@ -247,7 +247,7 @@ void TestDirectoryEdit::cancelKeepsTextAndFocusesField() {
     window.Dir->setText(tree.Path(u"%1/Quotes"_s));
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.ShowLineCounter("Строка: 7");
+    window.ShowLineCounter(7);
     window.YieldToWindow();
     window.Exit->setFocus();
     QVERIFY(InDialog([&window] { QTest::mouseClick(window.Dir->Button(), Qt::LeftButton); },

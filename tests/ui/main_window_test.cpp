@@ -141,7 +141,7 @@ void TestMainWindow::firstActivationAppliesLanguageAndSelectsDirectory() {
     QCOMPARE(window.Dir->selectedText(), "/");
 
     // Coming back from another window keeps what a run left in the counter.
-    window.ShowLineCounter("Строка: 7");
+    window.ShowLineCounter(7);
     window.YieldToWindow();
     QWidget other;
     other.show();
@@ -163,7 +163,7 @@ void TestMainWindow::rusSwitchesCaptions() {
     QFETCH(QList<bool>, clicks);
     QFETCH(QStringList, captions);
     TfMain window;
-    window.ShowLineCounter("Строка: 12");
+    window.ShowLineCounter(12);
     window.YieldToWindow();
     for (const bool ticked : clicks) window.Rus->setChecked(ticked);
     QCOMPARE(Captions(window), WithFixedCaptions(captions));

@@ -4,22 +4,34 @@
 // Both are read or called at the moment the run needs them, never cached, so a caller whose values change
 // during a run (the window) sees each change take effect at the next reading.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnix {
 
-// Number of interval slots: 5, 10, 15 and 60 minutes, then the custom interval.
+// Number of interval slots: the fixed intervals, then the custom interval.
 inline constexpr int kSlotCount = 5;
+// The intervals of slots 1 to 4, in minutes.
+inline constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
+// The custom interval a new user finds in its field, and what a text that is not an integer becomes there.
+inline constexpr std::string_view kDefaultCustomInterval = "240";
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
 
 // The option values of a run.
 class ConversionOptions {
   public:
     virtual ~ConversionOptions() = default;
 
-    // The directory to convert; never empty and ends with "/" when a run starts.
+    // The directory to convert; never empty and ends with kPathSeparator when a run starts.
     virtual std::string directory() const = 0;
     // Whether bars of slot `slot` (1 to kSlotCount) are made.
     virtual bool intervalEnabled(int slot) const = 0;
@@ -35,6 +47,8 @@ class ConversionOptions {
     virtual bool withVolume() const = 0;
     // Russian texts for the skip, processing and no-interval log lines.
     virtual bool russianLog() const = 0;
+    // The local decimal separator (DetectDecimalChar); read once for every converted file.
+    virtual char decimalChar() const = 0;
 };
 
 // How a run tells its caller what it does. Texts are 8-bit; the Russian ones are UTF-8.
@@ -44,34 +58,95 @@ class ConversionReport {
 
     // One line of the run's log.
     virtual void AddLogLine(std::string_view line) = 0;
-    // The line counter text, "Строка: " and the line number, once for every line read. The view is valid
-    // only during the call.
-    virtual void ShowLineCounter(std::string_view text) = 0;
+    // The number of the line being read, once for every line; LineCounterText makes the counter's text.
+    virtual void ShowLineCounter(std::int64_t lineNumber) = 0;
     // Called after every bar record written, so that a window can handle its pending events.
     virtual void YieldToWindow() = 0;
 };
 
+// The line counter's text: "Строка: " and the number, the same in both languages of the log.
+std::string LineCounterText(std::int64_t lineNumber);
+
+// What became of one directory entry; the log holds the same in words.
+enum class EntryOutcome {
+    kSkipped,     // a bar file by its name
+    kNoInterval,  // taken up, but no interval was ticked
+    kConverted,   // "Ok"
+    kFailed,      // "Error: " and the message
+};
+
+// What a run did, for callers that act on it (an exit status); the log says the same to a person.
+struct RunOutcome {
+    // The outcome of every entry, in entry order.
+    std::vector<EntryOutcome> entries;
+    // Empty when the directory was listed; otherwise the system's words for why it could not be (the run
+    // then converts nothing and logs nothing).
+    std::string directoryFailure;
+
+    bool AnyFailed() const;
+};
+
 // Converts every "*.txt" entry of options.directory(), in name order. Every entry ends with exactly one
 // outcome in the log; a failing file is logged and the run goes on. Nothing is thrown.
-void RunConversion(const ConversionOptions& options, ConversionReport& report);
+RunOutcome RunConversion(const ConversionOptions& options, ConversionReport& report);
 
 // Converts like RunConversion, up to `workers` files at a time. `options` is read from several threads at
 // once, so its values must not change during the run. `report` is called from the calling thread only, with
 // exactly the log of a sequential run, in entry order; the line counter shows the oldest file not yet done,
 // and YieldToWindow is not called. Entries whose bar files share names are converted one after the other in
 // entry order, so the later entry's bar files win as in a sequential run.
-void RunConversionInParallel(const ConversionOptions& options, ConversionReport& report, int workers);
-
-// Converts one directory entry given by its name; logs its outcome and never throws.
-void ConvertFile(std::string_view name, const ConversionOptions& options, ConversionReport& report);
+RunOutcome RunConversionInParallel(const ConversionOptions& options, ConversionReport& report, int workers);
 
 // The integer syntax of quote fields and of the custom interval: leading blanks, then an optional sign and
 // decimal digits within the 32-bit signed range, or a hex prefix ("$", "x", "X", "0x", "0X") and up to
 // FFFFFFFF, taken as two's complement. Nothing may follow. Returns nothing when the text does not convert.
 std::optional<std::int32_t> TryParseInteger(std::string_view text);
 
-// Takes the decimal separator of the process locale (call setlocale(LC_ALL, "") first). Called once at
-// start-up, before any run.
-void DetectDecimalChar();
+// The user's decimal separator: on Linux that of the process locale (call setlocale(LC_ALL, "") first), on
+// Windows that of the user's number format. Called once at start-up, before any run.
+char DetectDecimalChar();
+
+// The directory of the running program, or empty when the system cannot tell.
+std::string ProgramDirectory();
+
+// The directory text as a run takes it: an empty text means `programDirectory`, and a path separator is
+// appended when the text does not end with one.
+std::string ResolveDirectory(std::string_view text, std::string_view programDirectory);
+
+// The values of a run as plain data, for callers whose options do not change while it runs (a script, a
+// test). The defaults are those of a new window: nothing ticked, the custom interval "240".
+struct ConversionSettings {
+    std::string directory;
+    // Slots 1 to kSlotCount, from index 0.
+    std::array<bool, kSlotCount> intervalEnabled{};
+    std::string customIntervalText{kDefaultCustomInterval};
+    bool addPerField = false;
+    bool addMs7Period = false;
+    bool addPeriodToSymbol = false;
+    bool withVolume = false;
+    bool russianLog = false;
+    char decimalChar = '.';
+
+    bool operator==(const ConversionSettings&) const = default;
+};
+
+// ConversionOptions that answer from a copy of settings.
+class FixedOptions final : public ConversionOptions {
+  public:
+    explicit FixedOptions(ConversionSettings settings);
+
+    std::string directory() const override { return settings_.directory; }
+    bool intervalEnabled(int slot) const override;
+    std::string customIntervalText() const override { return settings_.customIntervalText; }
+    bool addPerField() const override { return settings_.addPerField; }
+    bool addMs7Period() const override { return settings_.addMs7Period; }
+    bool addPeriodToSymbol() const override { return settings_.addPeriodToSymbol; }
+    bool withVolume() const override { return settings_.withVolume; }
+    bool russianLog() const override { return settings_.russianLog; }
+    char decimalChar() const override { return settings_.decimalChar; }
+
+  private:
+    ConversionSettings settings_;
+};
 
 }  // namespace tarnix

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/byte_streams.h"
+#include "core/number_syntax.h"
+
 namespace tarnix {
 
 // A 1-based character position in a line; 0 means "not found". Wide, so lines of any length work.
@@ -34,17 +37,22 @@ inline LinePos FindCommaFrom(std::string_view text, LinePos from) {
     return 0;
 }
 
+// What the first line of a quote file tells about all of its lines.
+struct FileLayout {
+    bool hasHeader = false;
+    bool hasPeriod = false;
+};
+
 // The reading state of one open quote file. Lines end at CR, CR LF or a lone LF; the file ends at its
 // physical end or at its first Ctrl-Z. Only the current line is held, in a buffer that grows with the
 // longest line, never with the file.
 class QuoteReader {
   public:
-    // Reads from the open descriptor `fd`, which the caller owns; `path` names it in failure messages.
-    QuoteReader(int fd, std::string path);
+    // Reads from `source`, which must outlive the reader.
+    explicit QuoteReader(ByteSource& source);
 
     std::string_view line;  // the current line; valid until the next line is read
-    bool hasHeader = false;
-    bool hasPeriod = false;
+    FileLayout layout;
     bool readNext = false;
     std::int64_t lineNumber = 0;
 
@@ -59,12 +67,11 @@ class QuoteReader {
     std::size_t FindLineEnd(std::size_t from);
     void SkipLfAfterCr();
 
-    int fd_;
-    std::string path_;
+    ByteSource& source_;
     std::vector<char> buffer_;
     std::size_t pos_ = 0;       // next unread byte
     std::size_t end_ = 0;       // end of the valid bytes
-    bool physicalEnd_ = false;  // read() has returned 0
+    bool physicalEnd_ = false;  // the source has returned 0
     bool pendingLf_ = false;    // the last line ended with CR: an LF right after it belongs to that end
 };
 
@@ -87,8 +94,10 @@ void AnalyseFirstLine(QuoteReader& reader);
 // reader.line and reader.lineNumber counts it.
 bool ReadNextLine(QuoteReader& reader);
 
-// Takes the fields of reader.line into `quote`. False for a line of 10 characters or fewer. Raises
-// ConversionError when the hours, minutes or (with `volumeCounting`) the volume are not integers.
-bool SplitQuoteLine(const QuoteReader& reader, bool volumeCounting, QuoteLine& quote);
+// Takes the fields of `line` into `quote`; `quote.date` is a view into `line`. False for a line of 10
+// characters or fewer. Raises ConversionError when the hours, minutes or (with `volumeCounting`) the volume
+// are not integers.
+bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
+                    QuoteLine& quote);
 
 }  // namespace tarnix

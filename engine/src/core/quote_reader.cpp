@@ -1,15 +1,10 @@
 #include "quote_reader.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <utility>
 
-#include "conversion_error.h"
-#include "number_syntax.h"
+#include "core/number_syntax.h"
 
 namespace tarnix {
 namespace {
@@ -53,8 +48,7 @@ void AssignUpperCase(std::string& target, std::string_view text) {
 
 }  // namespace
 
-QuoteReader::QuoteReader(int fd, std::string path)
-    : fd_(fd), path_(std::move(path)), buffer_(kInitialBufferSize) {}
+QuoteReader::QuoteReader(ByteSource& source) : source_(source), buffer_(kInitialBufferSize) {}
 
 bool QuoteReader::EnsureData() {
     if (pos_ < end_) return true;
@@ -65,12 +59,8 @@ bool QuoteReader::EnsureData() {
 }
 
 bool QuoteReader::ReadMore() {
-    ssize_t got = 0;
-    do {
-        got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) ThrowFileError(errno, path_);
-    end_ += static_cast<std::size_t>(got);
+    const std::size_t got = source_.Read(buffer_.data() + end_, buffer_.size() - end_);
+    end_ += got;
     physicalEnd_ = got == 0;
     return !physicalEnd_;
 }
@@ -143,17 +133,18 @@ void AnalyseFirstLine(QuoteReader& reader) {
         reader.ReadLine();
     }
     const std::string_view line = reader.line;
-    reader.hasPeriod = line.find("PER") != std::string_view::npos;
-    reader.hasHeader = line.find("<TICKER>") != std::string_view::npos;
-    if (!reader.hasHeader) {
+    FileLayout& layout = reader.layout;
+    layout.hasPeriod = line.find("PER") != std::string_view::npos;
+    layout.hasHeader = line.find("<TICKER>") != std::string_view::npos;
+    if (!layout.hasHeader) {
         // Without a header, a second field of at most two characters is taken as the period; fewer than two
         // commas also count, since the difference is then 0 or negative.
         const LinePos c1 = FindCommaFrom(line, 1);
         const LinePos c2 = FindCommaFrom(line, c1 + 1);
-        if (c2 - c1 <= 3) reader.hasPeriod = true;
+        if (c2 - c1 <= 3) layout.hasPeriod = true;
     }
     reader.lineNumber = 1;
-    reader.readNext = reader.hasHeader || noFirstLine;
+    reader.readNext = layout.hasHeader || noFirstLine;
 }
 
 bool ReadNextLine(QuoteReader& reader) {
@@ -168,15 +159,15 @@ bool ReadNextLine(QuoteReader& reader) {
     return true;
 }
 
-bool SplitQuoteLine(const QuoteReader& reader, bool volumeCounting, QuoteLine& quote) {
-    const std::string_view line = reader.line;
+bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
+                    QuoteLine& quote) {
     if (line.size() <= 10) return false;
     const auto length = static_cast<LinePos>(line.size());
     const LinePos c0 = FindCommaFrom(line, 1);
     AssignUpperCase(quote.ticker, CopyClamped(line, 1, c0 - 1));
 
     LinePos cd = 0;
-    if (reader.hasPeriod) {
+    if (layout.hasPeriod) {
         const LinePos c1 = FindCommaFrom(line, c0 + 1);
         cd = FindCommaFrom(line, c1 + 1);
         quote.date = CopyClamped(line, c1 + 1, cd - c1 - 1);
@@ -193,18 +184,18 @@ bool SplitQuoteLine(const QuoteReader& reader, bool volumeCounting, QuoteLine& q
     // Each price is taken to be at least one character long, so every search starts two characters after
     // the previous comma: an empty field swallows the comma after it.
     const LinePos d1 = FindCommaFrom(line, cd + 9);
-    quote.open = ParseQuoteNumber(CopyClamped(line, cd + 8, d1 - cd - 8));
+    quote.open = ParseQuoteNumber(CopyClamped(line, cd + 8, d1 - cd - 8), marks);
     const LinePos d2 = FindCommaFrom(line, d1 + 2);
-    quote.high = ParseQuoteNumber(CopyClamped(line, d1 + 1, d2 - d1 - 1));
+    quote.high = ParseQuoteNumber(CopyClamped(line, d1 + 1, d2 - d1 - 1), marks);
     const LinePos d3 = FindCommaFrom(line, d2 + 2);
-    quote.low = ParseQuoteNumber(CopyClamped(line, d2 + 1, d3 - d2 - 1));
+    quote.low = ParseQuoteNumber(CopyClamped(line, d2 + 1, d3 - d2 - 1), marks);
     const LinePos d4 = FindCommaFrom(line, d3 + 2);
     quote.volume = 0;
     if (d4 == 0) {
-        quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, length - d3));
+        quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, length - d3), marks);
         return true;
     }
-    quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, d4 - d3 - 1));
+    quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, d4 - d3 - 1), marks);
     if (volumeCounting) {
         const LinePos d5 = FindCommaFrom(line, d4 + 2);
         const std::string_view text =

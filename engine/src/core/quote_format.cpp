@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "number_syntax.h"
 
 namespace tarnix {
 namespace {
@@ -98,13 +97,13 @@ ExactDecimal ExactMagnitude(float value, int& scale) {
 }
 
 // The text of C's "%.Nf" for a value given as digits × 10^-decimals.
-ShortText FixedText(const ExactDecimal& digits, int decimals, bool negative) {
+ShortText FixedText(const ExactDecimal& digits, int decimals, bool negative, char decimalChar) {
     ShortText text;
     if (negative && !digits.IsZero()) text.Append('-');
     if (digits.size() <= decimals) text.Append('0');
     for (int i = digits.size() - 1; i >= decimals; --i)
         text.Append(static_cast<char>('0' + digits.DigitAt(i)));
-    if (decimals > 0) text.Append(DecimalChar());
+    if (decimals > 0) text.Append(decimalChar);
     for (int i = decimals - 1; i >= 0; --i) text.Append(static_cast<char>('0' + digits.DigitAt(i)));
     return text;
 }
@@ -155,14 +154,13 @@ std::uint64_t ScaledMagnitude(int digits, float value) {
 
 // The record text of the price straight away: with "." or "," as the separator the decimals end at their
 // last non-zero digit, with another separator all of them stay.
-ShortText FastRecordText(int digits, float value) {
+ShortText FastRecordText(int digits, float value, char separator) {
     const std::uint64_t magnitude = ScaledMagnitude(digits, value);
     const std::uint64_t unit = kPowersOf10[static_cast<std::size_t>(digits)];
     ShortText text;
     if (std::signbit(value) && magnitude != 0) text.Append('-');
     text.AppendInteger(static_cast<std::int64_t>(magnitude / unit));
     if (digits == 0) return text;
-    const char separator = DecimalChar();
     const bool tidy = separator == '.' || separator == ',';
     text.Append(tidy ? '.' : separator);
     std::uint64_t fraction = magnitude % unit;
@@ -220,12 +218,12 @@ ShortText FormatBarTime(std::int32_t minute) {
     return text;
 }
 
-ShortText FormatQuoteNumber(int digits, float value) {
-    if (FitsFastPath(digits, value)) return FastRecordText(digits, value);
-    return FormatQuoteNumberExact(digits, value);
+ShortText FormatQuoteNumber(int digits, float value, char decimalChar) {
+    if (FitsFastPath(digits, value)) return FastRecordText(digits, value, decimalChar);
+    return FormatQuoteNumberExact(digits, value, decimalChar);
 }
 
-ShortText FormatQuoteNumberExact(int digits, float value) {
+ShortText FormatQuoteNumberExact(int digits, float value, char decimalChar) {
     if (!std::isfinite(value)) return NonFiniteText(value);
     const int decimals = std::clamp(digits, 0, kMaxDecimals);
     int scale = 0;
@@ -237,7 +235,7 @@ ShortText FormatQuoteNumberExact(int digits, float value) {
     }
     if (scale > decimals) exact.RoundOff(scale - decimals, false);
     if (scale < decimals) exact.ShiftUp(decimals - scale);
-    ShortText text = FixedText(exact, decimals, std::signbit(value));
+    ShortText text = FixedText(exact, decimals, std::signbit(value), decimalChar);
     TidyDecimals(text);
     return text;
 }

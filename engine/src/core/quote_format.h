@@ -39,12 +39,12 @@ ShortText FormatBarTime(std::int32_t minute);
 
 // A price with `digits` decimals (0 to 18): the exact value of the single is rounded to 18 significant
 // digits (ties to even), then at the last decimal (ties away from zero); no minus sign when the result is
-// zero. The separator is DecimalChar; a "," becomes "." and trailing zeros after the "." are dropped, down
+// zero. The separator is `decimalChar`; a "," becomes "." and trailing zeros after the "." are dropped, down
 // to the dot itself ("251.").
-ShortText FormatQuoteNumber(int digits, float value);
+ShortText FormatQuoteNumber(int digits, float value, char decimalChar = '.');
 
 // FormatQuoteNumber by exact decimal arithmetic on every digit of the single: the path for values beyond
 // the fast one, and the reference it is tested against.
-ShortText FormatQuoteNumberExact(int digits, float value);
+ShortText FormatQuoteNumberExact(int digits, float value, char decimalChar = '.');
 
 }  // namespace tarnix

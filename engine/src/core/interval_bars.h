@@ -4,12 +4,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "bar_file.h"
-#include "quote_format.h"
-#include "quote_reader.h"
+#include "core/byte_streams.h"
+#include "core/number_syntax.h"
+#include "core/quote_format.h"
+#include "core/quote_reader.h"
 #include "tarnix/conversion.h"
 
 namespace tarnix {
@@ -23,28 +25,10 @@ struct IntervalSlot {
     float low = 0;
     float close = 0;
     std::int32_t volume = 0;  // sums wrap around
-    BarFile file;
+    std::unique_ptr<RecordSink> file;
     // Taken from the options when the file starts and held to its end, so that no record goes to a bar
     // file that was never created and no created file is left open.
     bool enabled = false;
-};
-
-// The line counter text, "Строка: " and the line number, the same in both languages of the log. It is
-// shown for every line read, and the number mostly grows by one, so the digits are counted up in place
-// rather than written anew.
-inline constexpr std::string_view kLineCounterPrefix = "Строка: ";
-
-class LineCounter {
-  public:
-    LineCounter();
-    std::string_view Text(std::int64_t lineNumber);
-
-  private:
-    void CountUp();
-
-    std::array<char, kLineCounterPrefix.size() + 20> text_{};
-    std::size_t size_ = 0;
-    std::int64_t number_ = -1;
 };
 
 // Slots 1 to 5: 5, 10, 15 and 60 minutes, then the custom interval.
@@ -61,33 +45,35 @@ std::string BarFileName(std::string_view directory, std::string_view name, std::
 // or a date that does not exist (or whose next day is past the year 9999).
 ShortText NextDay(std::string_view date);
 
-// Creates the slot's bar file for input entry `name` and writes its header line.
-void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOptions& options);
+// The header line of a bar file, with its CR LF, as the options stand now.
+std::string_view BarFileHeader(const ConversionOptions& options);
 
-// Writes the slot's pending bar as a record of the series `ticker`/`date`, marks it written and yields to
-// the window. Does nothing when no bar is pending or the slot is disabled.
-void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date,
-              const ConversionOptions& options, ConversionReport& report);
-
-// The line loop of one input file and the fold of its quotes into the slots.
+// The line loop of one input file and the fold of its quotes into the slots. Prices are read and written
+// with `marks`.
 class BarFolder {
   public:
-    BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report);
+    BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report,
+              DecimalMarks marks);
 
     // Reads the input to its end, showing the line counter and folding every quote.
     void FoldQuoteFile(QuoteReader& reader);
     void FoldQuote(const QuoteLine& quote);
-    // Writes the slot's pending bar with the current series.
+    // Writes the slot's pending bar as a record of the current series, marks it written and yields to the
+    // window. Does nothing when no bar is pending or the slot is disabled.
     void WriteBar(IntervalSlot& slot);
 
   private:
+    void ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end);
+    void AppendField(std::string_view text);
+
     IntervalSlots& slots_;
     const ConversionOptions& options_;
     ConversionReport& report_;
+    DecimalMarks marks_;
     std::string seriesTicker_;
     std::string seriesDate_;
     QuoteLine quote_;
-    LineCounter counter_;
+    std::string record_;  // the record being composed; its capacity is kept from bar to bar
 };
 
 }  // namespace tarnix

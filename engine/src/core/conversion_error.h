@@ -17,10 +17,4 @@ class ConversionError : public std::runtime_error {
     std::string message_;
 };
 
-// The log message for a failed file operation on `path` with error code `err`.
-std::string FileErrorMessage(int err, const std::string& path);
-
-// Throws ConversionError with the message for `err` (an errno value) on `path`.
-[[noreturn]] void ThrowFileError(int err, const std::string& path);
-
 }  // namespace tarnix

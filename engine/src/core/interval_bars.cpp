@@ -1,9 +1,8 @@
 #include "interval_bars.h"
 
-#include <charconv>
 
-#include "conversion_error.h"
-#include "number_syntax.h"
+#include "core/conversion_error.h"
+#include "core/number_syntax.h"
 
 namespace tarnix {
 namespace {
@@ -41,11 +40,6 @@ void ExtendBar(IntervalSlot& slot, const QuoteLine& quote) {
     slot.close = quote.close;
     slot.volume = static_cast<std::int32_t>(static_cast<std::uint32_t>(slot.volume) +
                                             static_cast<std::uint32_t>(quote.volume));
-}
-
-void AppendField(BarFile& file, std::string_view text) {
-    file.Append(",");
-    file.Append(text);
 }
 
 }  // namespace
@@ -87,78 +81,20 @@ ShortText NextDay(std::string_view date) {
     return text;
 }
 
-void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOptions& options) {
-    slot.file.Create(BarFileName(options.directory(), name, slot.interval));
+std::string_view BarFileHeader(const ConversionOptions& options) {
+    static constexpr std::array<std::string_view, 4> kHeaders = {
+        "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n",
+        "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n",
+        "<TICKER>,<PER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n",
+        "<TICKER>,<PER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n",
+    };
     const bool periodField = options.addPerField() || options.addMs7Period();
-    slot.file.Append(periodField ? "<TICKER>,<PER>" : "<TICKER>");
-    slot.file.Append(options.withVolume() ? ",<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n"
-                                          : ",<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n");
+    return kHeaders[(periodField ? 2 : 0) + (options.withVolume() ? 1 : 0)];
 }
 
-void WriteBar(IntervalSlot& slot, std::string_view ticker, std::string_view date,
-              const ConversionOptions& options, ConversionReport& report) {
-    if (slot.open == 0 || !slot.enabled) return;
-    // The date is settled before anything is written, so a failing rollover leaves no half record.
-    std::int32_t end = slot.barEnd;
-    ShortText nextDay;
-    if (end > kMinutesPerDay) {
-        end -= kMinutesPerDay;
-        nextDay = NextDay(date);
-        date = nextDay.view();
-    } else if (end == kMinutesPerDay) {
-        end = kMinutesPerDay - 1;  // midnight closes the day it ends
-    }
-    slot.barEnd = end;
-
-    const ShortText interval = FormatInteger(slot.interval);
-    slot.file.Append(ticker);
-    if (options.addPeriodToSymbol()) slot.file.Append(interval.view());
-    if (options.addMs7Period()) {
-        AppendField(slot.file, slot.interval <= 60 ? interval.view() : "1");
-    } else if (options.addPerField()) {
-        AppendField(slot.file, "I");
-    }
-    AppendField(slot.file, date);
-    AppendField(slot.file, FormatBarTime(end).view());
-    for (const float price : {slot.open, slot.high, slot.low, slot.close}) {
-        AppendField(slot.file, FormatQuoteNumber(kPriceDecimals, price).view());
-    }
-    if (options.withVolume()) AppendField(slot.file, FormatInteger(slot.volume).view());
-    slot.file.Append("\r\n");
-    slot.open = 0;
-    report.YieldToWindow();
-}
-
-BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report)
-    : slots_(slots), options_(options), report_(report) {}
-
-LineCounter::LineCounter() {
-    kLineCounterPrefix.copy(text_.data(), kLineCounterPrefix.size());
-}
-
-std::string_view LineCounter::Text(std::int64_t lineNumber) {
-    if (number_ >= 0 && lineNumber == number_ + 1) {
-        CountUp();
-    } else {
-        const auto end =
-            std::to_chars(text_.data() + kLineCounterPrefix.size(), text_.data() + text_.size(), lineNumber);
-        size_ = static_cast<std::size_t>(end.ptr - text_.data());
-    }
-    number_ = lineNumber;
-    return {text_.data(), size_};
-}
-
-void LineCounter::CountUp() {
-    std::size_t digit = size_;
-    while (digit > kLineCounterPrefix.size() && text_[digit - 1] == '9') text_[--digit] = '0';
-    if (digit > kLineCounterPrefix.size()) {
-        ++text_[digit - 1];
-        return;
-    }
-    // All nines: one digit more.
-    text_[kLineCounterPrefix.size()] = '1';
-    text_[size_++] = '0';
-}
+BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report,
+                     DecimalMarks marks)
+    : slots_(slots), options_(options), report_(report), marks_(marks) {}
 
 void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     seriesTicker_.clear();
@@ -166,8 +102,8 @@ void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     AnalyseFirstLine(reader);
     while (ReadNextLine(reader)) {
         // The counter comes before the split, so a failing line leaves its own number on show.
-        report_.ShowLineCounter(counter_.Text(reader.lineNumber));
-        if (SplitQuoteLine(reader, options_.withVolume(), quote_)) FoldQuote(quote_);
+        report_.ShowLineCounter(reader.lineNumber);
+        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_)) FoldQuote(quote_);
     }
 }
 
@@ -199,7 +135,46 @@ void BarFolder::FoldQuote(const QuoteLine& quote) {
 }
 
 void BarFolder::WriteBar(IntervalSlot& slot) {
-    tarnix::WriteBar(slot, seriesTicker_, seriesDate_, options_, report_);
+    if (slot.open == 0 || !slot.enabled) return;
+    // The date is settled before anything is written, so a failing rollover leaves no half record.
+    std::int32_t end = slot.barEnd;
+    std::string_view date = seriesDate_;
+    ShortText nextDay;
+    if (end > kMinutesPerDay) {
+        end -= kMinutesPerDay;
+        nextDay = NextDay(date);
+        date = nextDay.view();
+    } else if (end == kMinutesPerDay) {
+        end = kMinutesPerDay - 1;  // midnight closes the day it ends
+    }
+    slot.barEnd = end;
+    ComposeRecord(slot, date, end);
+    slot.file->Write(record_);
+    slot.open = 0;
+    report_.YieldToWindow();
+}
+
+void BarFolder::ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end) {
+    const ShortText interval = FormatInteger(slot.interval);
+    record_.assign(seriesTicker_);
+    if (options_.addPeriodToSymbol()) record_.append(interval.view());
+    if (options_.addMs7Period()) {
+        AppendField(slot.interval <= 60 ? interval.view() : "1");
+    } else if (options_.addPerField()) {
+        AppendField("I");
+    }
+    AppendField(date);
+    AppendField(FormatBarTime(end).view());
+    for (const float price : {slot.open, slot.high, slot.low, slot.close}) {
+        AppendField(FormatQuoteNumber(kPriceDecimals, price, marks_.decimal).view());
+    }
+    if (options_.withVolume()) AppendField(FormatInteger(slot.volume).view());
+    record_.append("\r\n");
+}
+
+void BarFolder::AppendField(std::string_view text) {
+    record_.push_back(',');
+    record_.append(text);
 }
 
 }  // namespace tarnix

@@ -32,13 +32,19 @@ inline std::int32_t ParseIntegerField(std::string_view text) {
 std::optional<float> TryParseFloat(std::string_view text, char decimalChar,
                                    std::size_t extraMarkAt = std::string_view::npos);
 
-// The local decimal separator and the other one of "," and "."; program-wide, set once at start-up.
-char DecimalChar();
-char OtherDecimalChar();
-void SetDecimalChar(char decimalChar);
+// The decimal separator of the user's number format, and the other one of "," and ".", which price texts may
+// use as well.
+struct DecimalMarks {
+    char decimal = '.';
+    char other = ',';
 
-// A price field: the first OtherDecimalChar counts as DecimalChar, so "1,5" and "1.5" agree. Never fails:
+    static constexpr DecimalMarks For(char decimalChar) {
+        return {decimalChar, decimalChar == ',' ? '.' : ','};
+    }
+};
+
+// A price field: the first `marks.other` counts as `marks.decimal`, so "1,5" and "1.5" agree. Never fails:
 // a text that does not convert gives 0.
-float ParseQuoteNumber(std::string_view text);
+float ParseQuoteNumber(std::string_view text, DecimalMarks marks = {});
 
 }  // namespace tarnix

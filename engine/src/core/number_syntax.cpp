@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <clocale>
 #include <string>
 #include <system_error>
 
-#include "conversion_error.h"
-#include "tarnix/conversion.h"
+#include "core/conversion_error.h"
 
 namespace tarnix {
 namespace {
-
-char decimalChar = '.';
-char otherDecimalChar = ',';
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -114,7 +109,7 @@ std::optional<float> ConvertFloatParts(const FloatParts& parts) {
 // Digits with at most one decimal mark of either kind, such as 250.50 or 0,0245: the price form of nearly
 // every quote. When the digits make an integer m below 2^24 with at most 10 decimals, m and 10^decimals are
 // exact singles and their IEEE quotient is the correctly rounded value, the same as the full conversion.
-std::optional<float> TryParsePlainDecimal(std::string_view text) {
+std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks marks) {
     static constexpr std::array<float, 11> kPowersOf10 = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
     constexpr std::uint64_t kExactLimit = 1u << 24;
@@ -126,7 +121,7 @@ std::optional<float> TryParsePlainDecimal(std::string_view text) {
     for (; p != end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
     const auto integerCount = static_cast<std::size_t>(p - integerStart);
     std::size_t decimals = 0;
-    if (p != end && (*p == decimalChar || *p == otherDecimalChar)) {
+    if (p != end && (*p == marks.decimal || *p == marks.other)) {
         const char* const fractionStart = ++p;
         for (; p != end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
         decimals = static_cast<std::size_t>(p - fractionStart);
@@ -185,28 +180,11 @@ std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t
     return ConvertFloatParts(parts);
 }
 
-char DecimalChar() {
-    return decimalChar;
-}
-char OtherDecimalChar() {
-    return otherDecimalChar;
-}
-
-void SetDecimalChar(char mark) {
-    decimalChar = mark;
-    otherDecimalChar = mark == ',' ? '.' : ',';
-}
-
-void DetectDecimalChar() {
-    const char* point = std::localeconv()->decimal_point;
-    SetDecimalChar(point != nullptr && point[0] != '\0' ? point[0] : '.');
-}
-
-float ParseQuoteNumber(std::string_view text) {
+float ParseQuoteNumber(std::string_view text, DecimalMarks marks) {
     if (text.empty()) return 0.0f;
-    if (const auto plain = TryParsePlainDecimal(text)) return *plain;
+    if (const auto plain = TryParsePlainDecimal(text, marks)) return *plain;
     // Only the first other mark counts as a decimal mark: "1,234.5" then holds two marks and gives 0.
-    return TryParseFloat(text, decimalChar, text.find(otherDecimalChar)).value_or(0.0f);
+    return TryParseFloat(text, marks.decimal, text.find(marks.other)).value_or(0.0f);
 }
 
 }  // namespace tarnix

@@ -1,0 +1,46 @@
+#pragma once
+
+// The two ends of the conversion core: the bytes of a quote file come in through a ByteSource, and the lines
+// of a bar file go out through a RecordSink. The run backs them with files; tests and fuzzing with memory.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+namespace tarnix {
+
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Reads up to `capacity` bytes into `buffer`; 0 at the end. Raises ConversionError on a read failure.
+    virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
+};
+
+// The bytes of a quote file held in memory; the view must outlive the source.
+class MemorySource final : public ByteSource {
+  public:
+    explicit MemorySource(std::string_view bytes) : rest_(bytes) {}
+
+    std::size_t Read(char* buffer, std::size_t capacity) override {
+        const std::size_t count = std::min(capacity, rest_.size());
+        std::memcpy(buffer, rest_.data(), count);
+        rest_.remove_prefix(count);
+        return count;
+    }
+
+  private:
+    std::string_view rest_;
+};
+
+// Where the lines of one bar file go: its header line, then a record line for every finished bar.
+class RecordSink {
+  public:
+    virtual ~RecordSink() = default;
+    // Appends a whole line, its CR LF included. Raises ConversionError on a write failure.
+    virtual void Write(std::string_view line) = 0;
+    // Writes out whatever is still held back; the bar file is complete once this has succeeded.
+    virtual void Close() = 0;
+};
+
+}  // namespace tarnix

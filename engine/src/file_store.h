@@ -1,0 +1,40 @@
+#pragma once
+
+// The files that a run lists, reads and writes: those of the system, or, for tests and fuzzing, files held
+// in memory that behave alike.
+
+#include <memory>
+#include <string>
+
+#include "core/byte_streams.h"
+#include "platform/platform.h"
+
+namespace tarnix {
+
+// An input file of a run: its bytes, and a close that can fail.
+class QuoteInput : public ByteSource {
+  public:
+    virtual void Close() = 0;
+};
+
+class FileStore {
+  public:
+    virtual ~FileStore() = default;
+
+    // Every entry of the directory, or the error code when it cannot be read.
+    virtual platform::DirectoryListing List(const std::string& directory) = 0;
+    // Opens a plain file for reading. Raises ConversionError with the log's message.
+    virtual std::unique_ptr<QuoteInput> OpenInput(const std::string& path) = 0;
+    // Creates a bar file, replacing one of that name. Raises ConversionError with the log's message.
+    virtual std::unique_ptr<RecordSink> CreateBarFile(const std::string& path) = 0;
+};
+
+// The system's files, through the platform layer; bar files are written through a buffer.
+class SystemFileStore final : public FileStore {
+  public:
+    platform::DirectoryListing List(const std::string& directory) override;
+    std::unique_ptr<QuoteInput> OpenInput(const std::string& path) override;
+    std::unique_ptr<RecordSink> CreateBarFile(const std::string& path) override;
+};
+
+}  // namespace tarnix

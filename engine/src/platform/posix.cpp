@@ -1,0 +1,162 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <utility>
+
+#include "core/conversion_error.h"
+#include "platform/platform.h"
+
+namespace tarnix::platform {
+namespace {
+
+int Descriptor(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+
+// A missing file and a missing directory on its way give the same errno; the messages tell them apart.
+bool ParentDirectoryExists(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return true;
+    return IsExistingDirectory(slash == 0 ? "/" : path.substr(0, slash));
+}
+
+// Only plain files hold quotes: a directory, device or pipe is refused as it is opened.
+ErrorCode PlainFileError(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return errno;
+    return S_ISREG(info.st_mode) ? 0 : EACCES;
+}
+
+}  // namespace
+
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (handle_ >= 0) ::close(Descriptor(handle_));
+        handle_ = std::exchange(other.handle_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+File::~File() {
+    if (handle_ >= 0) ::close(Descriptor(handle_));
+}
+
+void File::Fail(ErrorCode error) const {
+    throw ConversionError(FileErrorMessage(error, path_));
+}
+
+File File::OpenForReading(const std::string& path) {
+    // Opened without blocking, so that a FIFO named *.txt cannot hold the run.
+    File file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), path);
+    if (file.handle_ < 0) file.Fail(errno);
+    if (const ErrorCode error = PlainFileError(Descriptor(file.handle_))) file.Fail(error);
+    return file;
+}
+
+File File::CreateForWriting(const std::string& path) {
+    File file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), path);
+    if (file.handle_ < 0) file.Fail(errno);
+    return file;
+}
+
+std::size_t File::Read(char* buffer, std::size_t capacity) {
+    for (;;) {
+        const ssize_t got = ::read(Descriptor(handle_), buffer, capacity);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno != EINTR) Fail(errno);
+    }
+}
+
+void File::Write(const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(Descriptor(handle_), data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            Fail(errno);
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void File::Close() {
+    if (::close(Descriptor(std::exchange(handle_, -1))) != 0 && errno != EINTR) Fail(errno);
+}
+
+DirectoryListing ListDirectory(const std::string& directory) {
+    DirectoryListing listing;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
+    if (!dir) {
+        listing.error = errno;
+        return listing;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") listing.names.emplace_back(name);
+    }
+    return listing;
+}
+
+bool IsExistingDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string ProgramDirectory() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : executable.parent_path().string();
+}
+
+std::string FileErrorMessage(ErrorCode error, const std::string& path) {
+    switch (error) {
+        case ENOENT:
+            return ParentDirectoryExists(path) ? "File not found" : "Invalid filename";
+        case ENOTDIR:
+            return "Invalid filename";
+        case EMFILE:
+        case ENFILE:
+            return "Too many open files";
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+        case EROFS:
+            return "File access denied";
+        default:
+            return "I/O error " + std::to_string(error);
+    }
+}
+
+std::string SystemErrorText(ErrorCode error) {
+    return std::strerror(error);
+}
+
+char LocalDecimalChar() {
+    const char* point = std::localeconv()->decimal_point;
+    return point != nullptr && point[0] != '\0' ? point[0] : '.';
+}
+
+bool SetUpConsole() {
+    return ::isatty(STDERR_FILENO) != 0;
+}
+
+std::chrono::steady_clock::time_point CoarseNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return std::chrono::steady_clock::time_point(std::chrono::seconds(now.tv_sec) +
+                                                 std::chrono::nanoseconds(now.tv_nsec));
+}
+
+}  // namespace tarnix::platform
