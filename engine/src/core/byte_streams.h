@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -17,13 +18,15 @@ class ByteSource {
     virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
 };
 
-// The bytes of a quote file held in memory; the view must outlive the source.
+// The bytes of a quote file held in memory; the view must outlive the source. Each read hands out at most
+// `readSize` bytes, as a pipe or a slow disk may, so that tests can put the reader's refills anywhere.
 class MemorySource final : public ByteSource {
   public:
-    explicit MemorySource(std::string_view bytes) : rest_(bytes) {}
+    explicit MemorySource(std::string_view bytes, std::size_t readSize = SIZE_MAX)
+        : rest_(bytes), readSize_(std::max<std::size_t>(readSize, 1)) {}
 
     std::size_t Read(char* buffer, std::size_t capacity) override {
-        const std::size_t count = std::min(capacity, rest_.size());
+        const std::size_t count = std::min({capacity, readSize_, rest_.size()});
         std::memcpy(buffer, rest_.data(), count);
         rest_.remove_prefix(count);
         return count;
@@ -31,6 +34,7 @@ class MemorySource final : public ByteSource {
 
   private:
     std::string_view rest_;
+    std::size_t readSize_;
 };
 
 // Where the lines of one bar file go: its header line, then a record line for every finished bar.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "core/number_syntax.h"
 
@@ -48,7 +49,17 @@ void AssignUpperCase(std::string& target, std::string_view text) {
 
 }  // namespace
 
-QuoteReader::QuoteReader(ByteSource& source) : source_(source), buffer_(kInitialBufferSize) {}
+QuoteReader::QuoteReader(ByteSource& source)
+    : source_(source),
+      buffer_(std::make_unique_for_overwrite<char[]>(kInitialBufferSize)),
+      capacity_(kInitialBufferSize) {}
+
+void QuoteReader::GrowBuffer() {
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    std::memcpy(larger.get(), buffer_.get(), end_);
+    buffer_ = std::move(larger);
+    capacity_ *= 2;
+}
 
 bool QuoteReader::EnsureData() {
     if (pos_ < end_) return true;
@@ -59,14 +70,14 @@ bool QuoteReader::EnsureData() {
 }
 
 bool QuoteReader::ReadMore() {
-    const std::size_t got = source_.Read(buffer_.data() + end_, buffer_.size() - end_);
+    const std::size_t got = source_.Read(buffer_.get() + end_, capacity_ - end_);
     end_ += got;
     physicalEnd_ = got == 0;
     return !physicalEnd_;
 }
 
 std::size_t QuoteReader::FindLineEnd(std::size_t from) {
-    const char* data = buffer_.data();
+    const char* data = buffer_.get();
     for (;;) {
         // Eight bytes at a time past the plain text of a line, then byte by byte where one might end.
         std::uint64_t word = 0;
@@ -104,7 +115,7 @@ void QuoteReader::ReadLine() {
     for (;;) {
         const std::size_t stop = FindLineEnd(scanned);
         if (stop < end_) {
-            line = std::string_view(buffer_.data() + start, stop - start);
+            line = std::string_view(buffer_.get() + start, stop - start);
             const char terminator = buffer_[stop];
             // A Ctrl-Z is left in place: it ends the file, and AtEnd() must still see it.
             pos_ = terminator == kCtrlZ ? stop : stop + 1;
@@ -113,12 +124,12 @@ void QuoteReader::ReadLine() {
         }
         // The line runs past the buffer: keep it at the front, make room and read on.
         const std::size_t length = end_ - start;
-        std::memmove(buffer_.data(), buffer_.data() + start, length);
+        std::memmove(buffer_.get(), buffer_.get() + start, length);
         start = 0;
         scanned = end_ = pos_ = length;
-        if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+        if (end_ == capacity_) GrowBuffer();
         if (!ReadMore()) {
-            line = std::string_view(buffer_.data(), end_);
+            line = std::string_view(buffer_.get(), end_);
             pos_ = end_;
             return;
         }

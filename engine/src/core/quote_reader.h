@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/byte_streams.h"
 #include "core/number_syntax.h"
@@ -66,9 +66,12 @@ class QuoteReader {
     bool ReadMore();
     std::size_t FindLineEnd(std::size_t from);
     void SkipLfAfterCr();
+    void GrowBuffer();
 
     ByteSource& source_;
-    std::vector<char> buffer_;
+    // Left uninitialised: only the bytes read into it are ever looked at.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
     std::size_t pos_ = 0;       // next unread byte
     std::size_t end_ = 0;       // end of the valid bytes
     bool physicalEnd_ = false;  // the source has returned 0
