@@ -3,9 +3,14 @@
 // Temporary directories and a recording report for tests that run conversions.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -17,6 +22,15 @@
 #include "tarnix/conversion.h"
 
 namespace tarnix::test {
+
+// Paths and names are UTF-8 in the program, on every system.
+inline std::filesystem::path Utf8Path(std::string_view text) {
+    return {std::u8string(text.begin(), text.end())};
+}
+inline std::string Utf8String(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
 
 // A fresh directory in the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -37,17 +51,17 @@ class TempDir {
     }
 
     // The directory as a run takes it: with a trailing separator.
-    std::string path() const { return root_.string() + kPathSeparator; }
-    std::string PathOf(const std::string& name) const { return (root_ / name).string(); }
+    std::string path() const { return Utf8String(root_) + kPathSeparator; }
+    std::string PathOf(const std::string& name) const { return Utf8String(root_ / Utf8Path(name)); }
 
     void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(root_ / name, std::ios::binary) << bytes;
+        std::ofstream(root_ / Utf8Path(name), std::ios::binary) << bytes;
     }
     std::string Read(const std::string& name) const {
-        std::ifstream in(root_ / name, std::ios::binary);
+        std::ifstream in(root_ / Utf8Path(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(root_ / name); }
+    bool Exists(const std::string& name) const { return std::filesystem::exists(root_ / Utf8Path(name)); }
 
   private:
     std::filesystem::path root_;
@@ -69,6 +83,27 @@ struct RecordingReport : ConversionReport {
         return text.str();
     }
 };
+
+// What RunUnprivileged returns when it cannot make an unprivileged run.
+inline constexpr int kNoUnprivilegedRun = 77;
+
+// Runs `check` where file permissions hold and returns 0 when it held, 1 when not. Root ignores permissions,
+// so on Linux the check runs in a child that has become user 65534 (kNoUnprivilegedRun when it cannot);
+// Windows keeps a read-only attribute even for an administrator, so there it runs in place.
+inline int RunUnprivileged(const std::function<bool()>& check) {
+#ifdef _WIN32
+    return check() ? 0 : 1;
+#else
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(kNoUnprivilegedRun);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
 
 // Runs `action` and expects it to fail with exactly `message`.
 template <typename Action>

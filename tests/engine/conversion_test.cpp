@@ -1,13 +1,9 @@
 #include "tarnix/conversion.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <random>
 #include <string>
 
@@ -111,6 +107,24 @@ TEST_F(DirectoryRun, LfAndCrLfFilesGiveTheSameBars) {
     EXPECT_EQ(dir.Read("CRLF-m5.txt"), dir.Read("LF-m5.txt"));
 }
 
+// Names beyond ASCII, "/" as the separator (Windows takes it as well) and paths longer than the 260
+// characters that Windows once allowed.
+TEST_F(DirectoryRun, CyrillicNamesSlashesAndLongPathsReachTheBarFiles) {
+    const std::string cyrillic = "Котировки";
+    const std::string deep = cyrillic + "/" + std::string(120, 'd') + "/" + std::string(120, 'e');
+    options.intervalEnabled[0] = true;
+    for (const std::string& sub : {cyrillic, deep}) {
+        SCOPED_TRACE(sub.size());
+        std::filesystem::create_directories(test::Utf8Path(dir.PathOf(sub)));
+        dir.Write(sub + "/Сбер.txt", kQuotes);
+        options.directory = dir.path() + sub + "/";
+        EXPECT_EQ(Run(), "Processing: Сбер.txt\nOk\n");
+        EXPECT_EQ(dir.Read(sub + "/Сбер-m5.txt"), std::string(kHeader5) +
+                                                      "SBER,20240131,100500,250.5,251.,250.1,250.5\r\n"
+                                                      "SBER,20240131,101000,250.6,250.9,250.2,250.75\r\n");
+    }
+}
+
 TEST_F(DirectoryRun, RunningTwiceGivesTheSameBarFiles) {
     dir.Write("SBER.txt", kQuotes);
     options.intervalEnabled[1] = true;
@@ -171,32 +185,24 @@ TEST_F(DirectoryRun, ErrorMessageKeepsAFieldWithANulByte) {
     EXPECT_EQ(Run(), "Processing: a.txt\nError: '1\0' is not a valid integer value\n"s);
 }
 
-// Root ignores file permissions, so the read-only case runs in a child that has become "nobody".
-int RunAsUnprivilegedChild(const std::function<bool()>& check) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(77);
-        ::_exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST_F(DirectoryRun, AReadOnlyBarFileFailsTheFileWhereItIsCreated) {
     dir.Write("SBER.txt", kQuotes);
     dir.Write("SBER-m10.txt", "old 10");
     dir.Write("SBER-m15.txt", "old 15");
-    ::chmod(dir.PathOf("SBER-m10.txt").c_str(), 0444);
-    ::chmod(dir.path().c_str(), 0777);
+    namespace fs = std::filesystem;
+    fs::permissions(dir.PathOf("SBER-m10.txt"),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    fs::permissions(dir.path(), fs::perms::all, fs::perm_options::add);
     options.intervalEnabled = {true, true, true, false, false};
-    const int outcome = RunAsUnprivilegedChild([&] {
+    const int outcome = test::RunUnprivileged([&] {
         const std::string log = RunWithoutSkips();
         const bool failedAtCreation = log == "Processing: SBER.txt\nError: File access denied\n";
         if (!failedAtCreation) std::fprintf(stderr, "log of the unprivileged run:\n%s", log.c_str());
         return failedAtCreation && report.counter.empty();
     });
-    if (outcome == 77) GTEST_SKIP() << "cannot drop to an unprivileged user to test file permissions";
+    if (outcome == test::kNoUnprivilegedRun)
+        GTEST_SKIP() << "cannot drop to an unprivileged user to test file permissions";
     EXPECT_EQ(outcome, 0) << "the child's run did not log the access failure";
     EXPECT_EQ(dir.Read("SBER-m5.txt"), kHeader5);  // created anew before the failing slot
     EXPECT_EQ(dir.Read("SBER-m10.txt"), "old 10");

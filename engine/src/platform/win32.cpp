@@ -1,0 +1,235 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+
+#include "core/conversion_error.h"
+#include "platform/platform.h"
+
+namespace tarnix::platform {
+namespace {
+
+HANDLE Handle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+std::intptr_t HandleValue(HANDLE handle) {
+    return reinterpret_cast<std::intptr_t>(handle);
+}
+
+const std::intptr_t kNoHandle = HandleValue(INVALID_HANDLE_VALUE);
+
+std::wstring Widen(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int size = static_cast<int>(utf8.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string Narrow(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    std::string utf8(static_cast<std::size_t>(
+                         WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                        nullptr);
+    return utf8;
+}
+
+// The text of the system call that fills a buffer of `capacity` characters and returns the length it needs.
+template <typename Call>
+std::wstring WideText(Call call) {
+    std::wstring text(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
+        if (length < text.size()) {
+            text.resize(length);
+            return text;
+        }
+        text.resize(std::max<std::size_t>(length, text.size() * 2));
+    }
+}
+
+// A path as the wide system calls take it: "/" becomes "\", and a path too long for the classic limit of 260
+// characters is made absolute and given the "\\?\" prefix that lifts the limit.
+std::wstring SystemPath(std::string_view path) {
+    std::wstring wide = Widen(path);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    constexpr std::size_t kRoomForAName = 12;
+    if (wide.size() + kRoomForAName < MAX_PATH || wide.starts_with(LR"(\\?\)")) return wide;
+    const std::wstring full = WideText([&wide](wchar_t* buffer, DWORD capacity) {
+        return GetFullPathNameW(wide.c_str(), capacity, buffer, nullptr);
+    });
+    if (full.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + full.substr(2);
+    return LR"(\\?\)" + full;
+}
+
+UINT originalOutputCodePage = 0;
+
+void RestoreOutputCodePage() {
+    SetConsoleOutputCP(originalOutputCodePage);
+}
+
+}  // namespace
+
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNoHandle)), path_(std::move(other.path_)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (handle_ != kNoHandle) CloseHandle(Handle(handle_));
+        handle_ = std::exchange(other.handle_, kNoHandle);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+File::~File() {
+    if (handle_ != kNoHandle) CloseHandle(Handle(handle_));
+}
+
+void File::Fail(ErrorCode error) const {
+    throw ConversionError(FileErrorMessage(error, path_));
+}
+
+File File::OpenForReading(const std::string& path) {
+    File file(
+        HandleValue(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
+        path);
+    if (file.handle_ == kNoHandle) file.Fail(static_cast<ErrorCode>(GetLastError()));
+    // Only files on a disk hold quotes: a device such as CON, whose name a file may carry, is refused.
+    if (GetFileType(Handle(file.handle_)) != FILE_TYPE_DISK) file.Fail(ERROR_ACCESS_DENIED);
+    return file;
+}
+
+File File::CreateForWriting(const std::string& path) {
+    const std::wstring systemPath = SystemPath(path);
+    // Windows refuses to replace a read-only file; wine run by root would replace it, so it is asked first.
+    const DWORD attributes = GetFileAttributesW(systemPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        File(kNoHandle, path).Fail(ERROR_ACCESS_DENIED);
+    }
+    File file(HandleValue(CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)),
+              path);
+    if (file.handle_ == kNoHandle) file.Fail(static_cast<ErrorCode>(GetLastError()));
+    return file;
+}
+
+std::size_t File::Read(char* buffer, std::size_t capacity) {
+    DWORD got = 0;
+    const auto wanted = static_cast<DWORD>(std::min<std::size_t>(capacity, MAXDWORD));
+    if (!ReadFile(Handle(handle_), buffer, wanted, &got, nullptr))
+        Fail(static_cast<ErrorCode>(GetLastError()));
+    return got;
+}
+
+void File::Write(const char* data, std::size_t size) {
+    while (size > 0) {
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
+        if (!WriteFile(Handle(handle_), data, chunk, &written, nullptr))
+            Fail(static_cast<ErrorCode>(GetLastError()));
+        data += written;
+        size -= written;
+    }
+}
+
+void File::Close() {
+    if (!CloseHandle(Handle(std::exchange(handle_, kNoHandle)))) Fail(static_cast<ErrorCode>(GetLastError()));
+}
+
+DirectoryListing ListDirectory(const std::string& directory) {
+    DirectoryListing listing;
+    std::wstring pattern = SystemPath(directory);
+    if (!pattern.empty() && pattern.back() != L'\\') pattern.push_back(L'\\');
+    pattern.push_back(L'*');
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        // A drive's root holds no "." entry, so an empty one finds nothing at all.
+        if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND)
+            listing.error = static_cast<int>(error);
+        return listing;
+    }
+    do {
+        const std::wstring_view name = entry.cFileName;
+        if (name != L"." && name != L"..") listing.names.push_back(Narrow(name));
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return listing;
+}
+
+bool IsExistingDirectory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string ProgramDirectory() {
+    const std::wstring program = WideText(
+        [](wchar_t* buffer, DWORD capacity) { return GetModuleFileNameW(nullptr, buffer, capacity); });
+    const std::size_t separator = program.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::string() : Narrow(program.substr(0, separator));
+}
+
+std::string FileErrorMessage(ErrorCode error, const std::string&) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+            return "File not found";
+        case ERROR_PATH_NOT_FOUND:
+            return "Invalid filename";
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return "Too many open files";
+        case ERROR_ACCESS_DENIED:
+            return "File access denied";
+        default:
+            return "I/O error " + std::to_string(error);
+    }
+}
+
+std::string SystemErrorText(ErrorCode error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0) return "error " + std::to_string(error);
+    std::wstring_view message(text, length);
+    while (!message.empty() &&
+           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
+        message.remove_suffix(1);
+    }
+    std::string utf8 = Narrow(message);
+    LocalFree(text);
+    return utf8;
+}
+
+char LocalDecimalChar() {
+    wchar_t separator[4] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) == 0) return '.';
+    // A separator beyond ASCII cannot stand in the 8-bit texts of a quote file.
+    return separator[0] > 0 && separator[0] < 0x80 ? static_cast<char>(separator[0]) : '.';
+}
+
+bool SetUpConsole() {
+    // The Russian log is UTF-8; the console's own code page comes back when the program ends.
+    originalOutputCodePage = GetConsoleOutputCP();
+    if (originalOutputCodePage != 0 && SetConsoleOutputCP(CP_UTF8)) std::atexit(RestoreOutputCodePage);
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(error, &mode)) return false;
+    // The progress line moves the cursor with VT sequences, which older consoles would print as text.
+    return SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+std::chrono::steady_clock::time_point CoarseNow() {
+    return std::chrono::steady_clock::time_point(std::chrono::milliseconds(GetTickCount64()));
+}
+
+}  // namespace tarnix::platform
