@@ -206,9 +206,9 @@ void TfMain::NormaliseCustomInterval() {
 // The run appends entry names to the directory text as it stands.
 void TfMain::NormaliseDirectory() {
     const QString programDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    const std::string directory = ResolveDirectory(QFile::encodeName(Dir->text()).toStdString(),
-                                                   QFile::encodeName(programDirectory).toStdString());
-    Dir->setText(QFile::decodeName(QByteArray::fromStdString(directory)));
+    const std::string resolved = ResolveDirectory(QFile::encodeName(Dir->text()).toStdString(),
+                                                  QFile::encodeName(programDirectory).toStdString());
+    Dir->setText(QFile::decodeName(QByteArray::fromStdString(resolved)));
 }
 
 // The run's directory search and interval slots exist once, so a click that comes through a yield must not

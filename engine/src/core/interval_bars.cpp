@@ -1,6 +1,5 @@
 #include "interval_bars.h"
 
-
 #include "core/conversion_error.h"
 #include "core/number_syntax.h"
 
@@ -103,7 +102,8 @@ void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     while (ReadNextLine(reader)) {
         // The counter comes before the split, so a failing line leaves its own number on show.
         report_.ShowLineCounter(reader.lineNumber);
-        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_)) FoldQuote(quote_);
+        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_))
+            FoldQuote(quote_);
     }
 }
 

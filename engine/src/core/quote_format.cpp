@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 
-
 namespace tarnix {
 namespace {
 
