@@ -91,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.withVolume = (data[1] & 8) != 0;
     settings.russianLog = (data[1] & 16) != 0;
     settings.decimalChar = (data[1] & 0x40) != 0 ? ',' : '.';
-    // Starting threads costs far more than a small run: one input in four goes through the parallel run.
-    const int workers = (data[1] & 0xA0) == 0xA0 ? 2 : 1;
+    // Starting threads costs far more than a small run: one input in eight goes through the parallel run.
+    const int workers = (data[1] & 0xA0) == 0xA0 && (data[2] & 0x08) != 0 ? 2 : 1;
     AddInputs(store, data + 3, size - 3, data[2]);
     const std::vector<std::string> entries = tarnix::QuoteEntries(store.List(store.directory()).names);
 

@@ -70,8 +70,9 @@ class MemoryStore final : public FileStore {
         CheckInside(path);
         if (subdirectories_.contains(path) || readOnly_.contains(path))
             throw ConversionError("File access denied");
-        files_[path].clear();
-        return std::make_unique<Sink>(*this, path);
+        std::string& file = files_[path];
+        file.clear();
+        return std::make_unique<Sink>(*this, file);
     }
 
   private:
@@ -95,19 +96,18 @@ class MemoryStore final : public FileStore {
 
     class Sink final : public RecordSink {
       public:
-        Sink(MemoryStore& store, std::string path) : store_(store), path_(std::move(path)) {
-            ++store_.openCount_;
-        }
+        // `file` lives in the store's map, whose entries stay where they are.
+        Sink(MemoryStore& store, std::string& file) : store_(store), file_(file) { ++store_.openCount_; }
         ~Sink() override { --store_.openCount_; }
         void Write(std::string_view line) override {
             const std::lock_guard lock(store_.mutex_);
-            store_.files_[path_].append(line);
+            file_.append(line);
         }
         void Close() override {}
 
       private:
         MemoryStore& store_;
-        std::string path_;
+        std::string& file_;
     };
 
     void CheckInside(const std::string& path) {

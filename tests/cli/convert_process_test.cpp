@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "converter_process.h"
+#include "test_support.h"
 
 namespace tarnix::cli {
 namespace {
@@ -20,43 +18,37 @@ namespace fs = std::filesystem;
 const std::string kDir = "<dir>";  // stands for the quote directory in argument tables
 const std::string kSber = "SBER,20240131,100100,250.5,251,250.1,250.75,12000\r\n";
 
-std::string ReadFile(const fs::path& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
 using Outcome = test::ProcessOutcome;
 
 // A fresh quote directory.
 class QuoteDir {
   public:
     explicit QuoteDir(const std::vector<std::pair<std::string, std::string>>& files) {
-        std::string pattern = (fs::temp_directory_path() / "tarnix-cli-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        root_ = pattern;
-        for (const auto& [name, bytes] : files) std::ofstream(root_ / name, std::ios::binary) << bytes;
+        for (const auto& [name, bytes] : files) dir_.Write(name, bytes);
     }
-    ~QuoteDir() { fs::remove_all(root_); }
 
-    std::string Read(const std::string& name) const { return ReadFile(root_ / name); }
+    std::string Read(const std::string& name) const { return dir_.Read(name); }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(root_)) names.push_back(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(test::Utf8Path(dir_.path()))) {
+            names.push_back(test::Utf8String(entry.path().filename()));
+        }
         std::sort(names.begin(), names.end());
         return names;
     }
+    // The directory as given on the command line: without its trailing separator.
+    std::string Root() const { return dir_.path().substr(0, dir_.path().size() - 1); }
 
-    // `args` name the directory as kDir (also as a prefix), which is passed without its trailing "/".
+    // `args` name the directory as kDir (also as a prefix).
     Outcome Run(std::vector<std::string> args) const {
         for (std::string& arg : args) {
-            if (arg.starts_with(kDir)) arg.replace(0, kDir.size(), root_.string());
+            if (arg.starts_with(kDir)) arg.replace(0, kDir.size(), Root());
         }
-        return test::RunConverterProcess(std::move(args));
+        return test::RunConverterProcess(args);
     }
 
   private:
-    fs::path root_;
+    test::TempDir dir_;
 };
 
 TEST(ConvertProcessTest, WritesBarFilesAsOptionsSay) {
@@ -138,8 +130,11 @@ TEST(ConvertProcessTest, AMissingDirectoryIsReportedNotPassedOverSilently) {
     const Outcome outcome = dir.Run({"-i", "5", kDir + "/missing"});
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_TRUE(outcome.err.starts_with("tarnix-convert: cannot read directory '")) << outcome.err;
-    EXPECT_TRUE(outcome.err.ends_with("/missing/': No such file or directory\n")) << outcome.err;
+    // The reason is the system's own words, such as "No such file or directory".
+    const std::string start =
+        "tarnix-convert: cannot read directory '" + dir.Root() + "/missing" + kPathSeparator + "': ";
+    EXPECT_TRUE(outcome.err.starts_with(start) && outcome.err.size() > start.size() + 5) << outcome.err;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
 }
 
 }  // namespace

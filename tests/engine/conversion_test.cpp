@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -123,6 +124,18 @@ TEST_F(DirectoryRun, CyrillicNamesSlashesAndLongPathsReachTheBarFiles) {
                                                       "SBER,20240131,100500,250.5,251.,250.1,250.5\r\n"
                                                       "SBER,20240131,101000,250.6,250.9,250.2,250.75\r\n");
     }
+}
+
+// Windows refuses to share a file that another program writes; Linux has no such share modes.
+TEST_F(DirectoryRun, AnInputOpenForWritingElsewhereFailsOnlyOnWindows) {
+    dir.Write("SBER.txt", kQuotes);
+    std::ofstream writer(test::Utf8Path(dir.PathOf("SBER.txt")), std::ios::binary | std::ios::app);
+    options.intervalEnabled[0] = true;
+#ifdef _WIN32
+    EXPECT_EQ(Run(), "Processing: SBER.txt\nError: I/O error 32\n");
+#else
+    EXPECT_EQ(Run(), "Processing: SBER.txt\nOk\n");
+#endif
 }
 
 TEST_F(DirectoryRun, RunningTwiceGivesTheSameBarFiles) {

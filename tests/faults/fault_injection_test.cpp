@@ -29,6 +29,12 @@ const std::string kBars =
     "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n"
     "SBER,20240131,100500,250.5,251.,250.1,250.75\r\n";
 
+#ifdef TARNIX_SANITIZED_BUILD
+constexpr rlim_t kSanitizerDescriptors = 2;
+#else
+constexpr rlim_t kSanitizerDescriptors = 0;
+#endif
+
 using test::ChildSetup;
 using test::kCannotDropPrivileges;
 using test::kNobody;
@@ -164,6 +170,7 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
         const Outcome outcome = RunConverter(dir, c.args, c.setup);
         if (outcome.status == kCannotDropPrivileges)
             GTEST_SKIP() << "cannot drop to user 65534 to test permissions";
+        if (outcome.status == test::kCannotStartProgram) GTEST_SKIP() << "as user 65534: " << outcome.log;
         const bool failed = c.log.find("Error: ") != std::string::npos;
         EXPECT_EQ(outcome.log, c.log + "Processing: B.txt\nOk\n");
         EXPECT_EQ(outcome.status, failed ? 1 : 0);
@@ -191,7 +198,8 @@ TEST(FaultInjection, TooManyOpenFilesFailsEachFileAndLeaksNothing) {
     EXPECT_EQ(limited.status, 1);
     EXPECT_EQ(dir.Read("B-m15.txt"), "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n");
 
-    const Outcome enough = RunConverter(dir, args, {.fileLimit = 7});
+    // UBSan checks the first call through the reader's byte source with a pipe of its own: two more.
+    const Outcome enough = RunConverter(dir, args, {.fileLimit = 7 + kSanitizerDescriptors});
     EXPECT_EQ(enough.log,
               "Skip (-m): A-m10.txt\nSkip (-m): A-m15.txt\nSkip (-m): A-m5.txt\nProcessing: A.txt\nOk\n"
               "Skip (-m): B-m10.txt\nSkip (-m): B-m15.txt\nSkip (-m): B-m5.txt\nProcessing: B.txt\nOk\n");
