@@ -13,7 +13,8 @@ namespace {
 // A quote file with the given bytes, open for reading.
 class QuoteFile {
   public:
-    explicit QuoteFile(std::string bytes) : bytes_(std::move(bytes)), source_(bytes_) {}
+    explicit QuoteFile(std::string bytes, std::size_t readSize = SIZE_MAX)
+        : bytes_(std::move(bytes)), source_(bytes_, readSize) {}
     QuoteFile(const QuoteFile&) = delete;
     QuoteFile& operator=(const QuoteFile&) = delete;
     QuoteReader Reader() { return QuoteReader(source_); }
@@ -23,8 +24,8 @@ class QuoteFile {
     MemorySource source_;
 };
 
-std::vector<std::string> LinesOf(const std::string& bytes) {
-    QuoteFile file(bytes);
+std::vector<std::string> LinesOf(const std::string& bytes, std::size_t readSize) {
+    QuoteFile file(bytes, readSize);
     QuoteReader reader = file.Reader();
     std::vector<std::string> lines;
     while (!reader.AtEnd()) {
@@ -80,9 +81,14 @@ TEST(QuoteReader, EndsLinesAtCrCrLfAndLoneLf) {
         {longLine + "\r\nB", {longLine, "B"}},
         {atBoundary + "\r\nZ", {atBoundary, "Z"}},
     };
-    for (const auto& [bytes, expected] : cases) {
-        EXPECT_EQ(LinesOf(bytes), expected)
-            << "input of " << bytes.size() << " bytes: " << bytes.substr(0, 20);
+    // Whole, and in short reads that put line ends on every edge of the reader's refills.
+    for (const std::size_t readSize : {SIZE_MAX, std::size_t{4093}, std::size_t{2}, std::size_t{1}}) {
+        for (const auto& [bytes, expected] : cases) {
+            if (readSize < 16 && bytes.size() > 1000) continue;
+            EXPECT_EQ(LinesOf(bytes, readSize), expected)
+                << "input of " << bytes.size() << " bytes read " << readSize
+                << " at a time: " << bytes.substr(0, 20);
+        }
     }
 }
 
