@@ -19,6 +19,7 @@ void Require(bool condition) {
 
 void CheckInteger(std::string_view text) {
     Require(tarnix::TryParseInteger(text) == tarnix::reference::ParseIntegerText(text));
+    Require(tarnix::TryParseInteger64(text) == tarnix::reference::ParseIntegerText<std::int64_t>(text));
 }
 
 void CheckFloat(std::string_view text, char mark) {

@@ -123,6 +123,12 @@ TEST(NumberSyntaxReference, AgreesOnEdges) {
         "$80000000",
         "$FFFFFFFF",
         "$100000000",
+        "9223372036854775807",
+        "9223372036854775808",
+        "-9223372036854775808",
+        "-9223372036854775809",
+        "$FFFFFFFFFFFFFFFF",
+        "$10000000000000000",
         "0x0000000000000001",
         "0x",
         "x",
@@ -160,6 +166,8 @@ TEST(NumberSyntaxReference, AgreesOnEdges) {
     };
     for (const std::string& text : texts) {
         EXPECT_EQ(TryParseInteger(text), reference::ParseIntegerText(text)) << "'" << text << "'";
+        EXPECT_EQ(TryParseInteger64(text), reference::ParseIntegerText<std::int64_t>(text))
+            << "'" << text << "'";
         for (const char mark : {'.', ','}) {
             EXPECT_TRUE(reference::SameFloatConversion(TryParseFloat(text, mark),
                                                        reference::ParseFloatText(text, mark)))

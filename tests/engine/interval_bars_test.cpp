@@ -142,14 +142,25 @@ TEST(FoldQuote, FailsTheFileOnARolloverFromADateThatDoesNotExist) {
     }
 }
 
-TEST(FoldQuote, VolumeSumsWrapAround) {
-    test::MemoryStore store("/q/");
-    store.AddFile("V.txt", JoinCrLf({"V,20240131,100100,1,1,1,1,2147483647", "V,20240131,100200,1,1,1,1,1"}));
-    ConversionSettings options;
-    options.intervalEnabled[0] = true;
-    options.withVolume = true;
-    ConvertInMemory(store, options);
-    EXPECT_EQ(RecordsOf(store.Read("V-m5.txt")), Lines{"V,20240131,100500,1.,1.,1.,1.,-2147483648"});
+// Volumes are summed in 64 bits, which only a sum beyond any real one wraps around.
+TEST(FoldQuote, VolumeSumsPass32BitsAndWrapOnlyAt64) {
+    const std::array<std::array<const char*, 3>, 3> cases = {{
+        //  first volume           second     sum written
+        {"2147483647", "2", "2147483649"},
+        {"4294967295", "1", "4294967296"},
+        {"9223372036854775807", "1", "-9223372036854775808"},
+    }};
+    for (const auto& [first, second, sum] : cases) {
+        test::MemoryStore store("/q/");
+        store.AddFile("V.txt", JoinCrLf({std::string("V,20240131,100100,1,1,1,1,") + first,
+                                         std::string("V,20240131,100200,1,1,1,1,") + second}));
+        ConversionSettings options;
+        options.intervalEnabled[0] = true;
+        options.withVolume = true;
+        ConvertInMemory(store, options);
+        EXPECT_EQ(RecordsOf(store.Read("V-m5.txt")),
+                  Lines{std::string("V,20240131,100500,1.,1.,1.,1.,") + sum});
+    }
 }
 
 TEST(WriteBar, ComposesRecordAndHeaderForEveryFlagCombination) {

@@ -14,44 +14,64 @@
 namespace tarnix {
 namespace {
 
-TEST(IntegerSyntax, ConvertsEveryAcceptedForm) {
+// Hours, minutes and the custom interval take the syntax at 32 bits, volumes at 64.
+TEST(IntegerSyntax, ConvertsEveryAcceptedFormAtBothWidths) {
+    constexpr std::optional<std::int32_t> kNot32;
     struct Case {
         const char* text;
-        std::int32_t expected;
+        std::optional<std::int32_t> at32;
+        std::int64_t at64;
     };
     const Case cases[] = {
-        //  text              expected
-        {"15", 15},
-        {"   015", 15},
-        {"+7", 7},
-        {"-7", -7},
-        {"-0", 0},
-        {"$F0", 240},
-        {"x10", 16},
-        {"X10", 16},
-        {"0x10", 16},
-        {"0X1f", 31},
-        {" $ff", 255},
-        {"$000000001", 1},
-        {"$FFFFFFFF", -1},
-        {"$80000000", INT_MIN},
-        {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN},
-        {"00000000000000000075", 75},
+        //  text                       32 bits   64 bits
+        {"15", 15, 15},
+        {"   015", 15, 15},
+        {"+7", 7, 7},
+        {"-7", -7, -7},
+        {"-0", 0, 0},
+        {"$F0", 240, 240},
+        {"x10", 16, 16},
+        {"X10", 16, 16},
+        {"0x10", 16, 16},
+        {"0X1f", 31, 31},
+        {" $ff", 255, 255},
+        {"$000000001", 1, 1},
+        {"$00000000000000000001", 1, 1},
+        {"$FFFFFFFF", -1, 4294967295},
+        {"$80000000", INT_MIN, 2147483648},
+        {"2147483647", INT_MAX, INT_MAX},
+        {"-2147483648", INT_MIN, INT_MIN},
+        {"00000000000000000075", 75, 75},
+        {"2147483648", kNot32, 2147483648},
+        {"-2147483649", kNot32, -2147483649},
+        {"$100000000", kNot32, 4294967296},
+        {"2461607800", kNot32, 2461607800},  // one day's volume of a large US stock
+        {"9223372036854775807", kNot32, INT64_MAX},
+        {"-9223372036854775808", kNot32, INT64_MIN},
+        {"$FFFFFFFFFFFFFFFF", kNot32, -1},
+        {"0x8000000000000000", kNot32, INT64_MIN},
     };
-    for (const Case& c : cases) EXPECT_EQ(TryParseInteger(c.text), c.expected) << "text: '" << c.text << "'";
+    for (const Case& c : cases) {
+        EXPECT_EQ(TryParseInteger(c.text), c.at32) << "text: '" << c.text << "'";
+        EXPECT_EQ(TryParseInteger64(c.text), c.at64) << "text: '" << c.text << "'";
+    }
 }
 
-TEST(IntegerSyntax, RejectsEverythingElse) {
+TEST(IntegerSyntax, RejectsEverythingElseAtBothWidths) {
+    // clang-format off
     const char* rejected[] = {
-        "",           " ",           "1 ",  "1.0",  "-$10",
-        "+0x10",      "$",           "0x",  "x",    "$100000000",
-        "12a",        "\t5",         "--1", "+",    "-",
-        "2147483648", "-2147483649", "1e3", "٣",    "0x-1",
-        "5\r",        "1,0",         "- 1", "$ 10", "99999999999999999999",
+        "",      " ",     "1 ",   "1.0",  "-$10",
+        "+0x10", "$",     "0x",   "x",    "12a",
+        "\t5",   "--1",   "+",    "-",    "1e3",
+        "٣",     "0x-1",  "5\r",  "1,0",  "- 1",
+        "$ 10",  "99999999999999999999", "9223372036854775808", "-9223372036854775809",
+        "$10000000000000000",
     };
-    for (const char* text : rejected)
+    // clang-format on
+    for (const char* text : rejected) {
         EXPECT_FALSE(TryParseInteger(text).has_value()) << "text: '" << text << "'";
+        EXPECT_FALSE(TryParseInteger64(text).has_value()) << "text: '" << text << "'";
+    }
 }
 
 TEST(IntegerSyntax, FailureNamesTheConvertedText) {

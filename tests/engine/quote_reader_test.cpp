@@ -162,7 +162,7 @@ TEST(SplitQuoteLine, ReadsFieldsByPosition) {
         bool volumeCounting;
         std::int32_t minute;
         float high, low, close;
-        std::int32_t volume;
+        std::int64_t volume;
     };
     const Case cases[] = {
         //  line                                                volume  minute  high   low   close  volume
@@ -172,6 +172,8 @@ TEST(SplitQuoteLine, ReadsFieldsByPosition) {
         {"X,20230105,100500,1,2,0.5,1.5,7,junk", true, 605, 2, 0.5f, 1.5f, 7},
         {"X,20230105,100500,1,2,0.5,1.5,7", false, 605, 2, 0.5f, 1.5f, 0},
         {"X,20230105,100500,1,2,0.5,1.5", true, 605, 2, 0.5f, 1.5f, 0},
+        {"X,20230105,100500,1,2,0.5,1.5,2461607800", true, 605, 2, 0.5f, 1.5f, 2461607800},
+        {"X,20230105,100500,1,2,0.5,1.5,$FFFFFFFFFFFFFFFF", true, 605, 2, 0.5f, 1.5f, -1},
         // An empty high swallows the comma after it: the fields behind it shift and the volume is lost.
         {"X,20230105,100500,25.10,,24.90,25.20,1200", true, 605, 0, 25.2f, 1200, 0},
     };
@@ -199,6 +201,8 @@ TEST(SplitQuoteLine, RaisesForIntegerFieldsThatDoNotConvert) {
         {"X,20230105,9 0500,1,2,3,4,5", "'9 ' is not a valid integer value"},
         {"X,20230105,10y500,1,2,3,4,5", "'y5' is not a valid integer value"},
         {"X,20230105,100500,1,2,3,4,12 000", "'12 000' is not a valid integer value"},
+        {"X,20230105,100500,1,2,3,4,9223372036854775808",
+         "'9223372036854775808' is not a valid integer value"},
         {"<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>", "'<T' is not a valid integer value"},
         {"A line of prose without commas", "'A ' is not a valid integer value"},
     };

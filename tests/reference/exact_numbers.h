@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace tarnix::reference {
 
@@ -225,9 +226,13 @@ inline int DigitValue(char c) {
     return -1;
 }
 
-// The integer syntax: leading blanks, then a sign and decimal digits within the 32-bit range, or "$", "x",
-// "X", "0x", "0X" and up to eight significant hex digits taken as two's complement; nothing after.
-inline std::optional<std::int32_t> ParseIntegerText(std::string_view text) {
+// The integer syntax at the width of Int: leading blanks, then a sign and decimal digits within Int's range,
+// or "$", "x", "X", "0x", "0X" and hex digits of at most Int's width taken as two's complement; nothing
+// after.
+template <typename Int = std::int32_t>
+inline std::optional<Int> ParseIntegerText(std::string_view text) {
+    using Unsigned = std::make_unsigned_t<Int>;
+    constexpr int kBits = static_cast<int>(sizeof(Int) * 8);
     const std::size_t start = text.find_first_not_of(' ');
     if (start == std::string_view::npos) return std::nullopt;
     text.remove_prefix(start);
@@ -249,16 +254,14 @@ inline std::optional<std::int32_t> ParseIntegerText(std::string_view text) {
         const int digit = DigitValue(c);
         if (digit < 0 || static_cast<std::uint32_t>(digit) >= base) return std::nullopt;
         value.MultiplyAdd(base, static_cast<std::uint32_t>(digit));
-        if (value.BitLength() > 33) return std::nullopt;
+        if (value.BitLength() > kBits) return std::nullopt;
     }
-    const auto magnitude = static_cast<std::int64_t>(value.Low64());
-    if (base == 16) {
-        if (magnitude > 0xFFFFFFFFLL) return std::nullopt;
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
-    }
-    const std::int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue < INT32_MIN || signedValue > INT32_MAX) return std::nullopt;
-    return static_cast<std::int32_t>(signedValue);
+    const std::uint64_t magnitude = value.Low64();
+    if (base == 16) return static_cast<Int>(static_cast<Unsigned>(magnitude));
+    const std::uint64_t limit = (std::uint64_t{1} << (kBits - 1)) - (negative ? 0 : 1);
+    if (magnitude > limit) return std::nullopt;
+    const auto bits = static_cast<Unsigned>(magnitude);
+    return static_cast<Int>(negative ? static_cast<Unsigned>(Unsigned{0} - bits) : bits);
 }
 
 namespace detail {

@@ -37,8 +37,8 @@ void ExtendBar(IntervalSlot& slot, const QuoteLine& quote) {
     if (slot.high < quote.high) slot.high = quote.high;
     if (slot.low > quote.low) slot.low = quote.low;
     slot.close = quote.close;
-    slot.volume = static_cast<std::int32_t>(static_cast<std::uint32_t>(slot.volume) +
-                                            static_cast<std::uint32_t>(quote.volume));
+    slot.volume = static_cast<std::int64_t>(static_cast<std::uint64_t>(slot.volume) +
+                                            static_cast<std::uint64_t>(quote.volume));
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ struct IntervalSlot {
     float high = 0;
     float low = 0;
     float close = 0;
-    std::int32_t volume = 0;  // sums wrap around
+    std::int64_t volume = 0;  // sums wrap around, far beyond any real volume
     std::unique_ptr<RecordSink> file;
     // Taken from the options when the file starts and held to its end, so that no record goes to a bar
     // file that was never created and no created file is left open.

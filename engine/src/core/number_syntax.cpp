@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
+#include <type_traits>
 #include <string>
 #include <system_error>
 
@@ -32,29 +34,29 @@ std::size_t SkipDigits(std::string_view text, std::size_t i) {
     return i;
 }
 
-// Hex digits up to FFFFFFFF; values from 80000000 up wrap to negative numbers.
-std::optional<std::int32_t> ParseHexDigits(std::string_view digits) {
+// Hex digits of a value up to `max`, or nothing.
+std::optional<std::uint64_t> ParseHexDigits(std::string_view digits, std::uint64_t max) {
     if (digits.empty()) return std::nullopt;
     std::uint64_t value = 0;
-    for (char c : digits) {
+    for (const char c : digits) {
         const int digit = HexDigitValue(c);
-        if (digit < 0) return std::nullopt;
+        if (digit < 0 || value > max >> 4) return std::nullopt;
         value = value * 16 + static_cast<std::uint64_t>(digit);
-        if (value > 0xFFFFFFFFu) return std::nullopt;
     }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    return value;
 }
 
-std::optional<std::int32_t> ParseDecimalDigits(std::string_view digits, bool negative) {
+// Decimal digits of a magnitude up to `limit`, or nothing.
+std::optional<std::uint64_t> ParseDecimalDigits(std::string_view digits, std::uint64_t limit) {
     if (digits.empty()) return std::nullopt;
-    const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
-    std::int64_t value = 0;
-    for (char c : digits) {
+    std::uint64_t value = 0;
+    for (const char c : digits) {
         if (!IsDigit(c)) return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > limit) return std::nullopt;
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (limit - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
     }
-    return static_cast<std::int32_t>(negative ? -value : value);
+    return value;
 }
 
 // Length of the hex prefix at the start of `text`, or 0 when there is none.
@@ -133,22 +135,50 @@ std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks ma
     return static_cast<float>(digits) / kPowersOf10[decimals];
 }
 
-}  // namespace
-
-std::optional<std::int32_t> TryParseInteger(std::string_view text) {
+// The integer syntax at the width of Int: hex values up to all ones wrap to negative numbers (two's
+// complement), decimal ones must lie within Int's range.
+template <typename Int>
+std::optional<Int> TryParseIntegerAs(std::string_view text) {
+    using Unsigned = std::make_unsigned_t<Int>;
     const std::size_t start = SkipBlanks(text, 0);
     if (start == text.size()) return std::nullopt;
     const std::string_view rest = text.substr(start);
-    if (const std::size_t prefix = HexPrefixLength(rest); prefix > 0)
-        return ParseHexDigits(rest.substr(prefix));
+    if (const std::size_t prefix = HexPrefixLength(rest); prefix > 0) {
+        const auto bits = ParseHexDigits(rest.substr(prefix), std::numeric_limits<Unsigned>::max());
+        if (!bits) return std::nullopt;
+        return static_cast<Int>(static_cast<Unsigned>(*bits));
+    }
     const bool negative = rest[0] == '-';
     const std::size_t signLength = (rest[0] == '-' || rest[0] == '+') ? 1 : 0;
-    return ParseDecimalDigits(rest.substr(signLength), negative);
+    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<Int>::max()) + (negative ? 1 : 0);
+    const auto magnitude = ParseDecimalDigits(rest.substr(signLength), limit);
+    if (!magnitude) return std::nullopt;
+    const auto value = static_cast<Unsigned>(*magnitude);
+    return static_cast<Int>(negative ? static_cast<Unsigned>(Unsigned{0} - value) : value);
+}
+
+[[noreturn]] void ThrowNotAnInteger(std::string_view text) {
+    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+}
+
+}  // namespace
+
+std::optional<std::int32_t> TryParseInteger(std::string_view text) {
+    return TryParseIntegerAs<std::int32_t>(text);
+}
+
+std::optional<std::int64_t> TryParseInteger64(std::string_view text) {
+    return TryParseIntegerAs<std::int64_t>(text);
 }
 
 std::int32_t ParseInteger(std::string_view text) {
     if (const auto value = TryParseInteger(text)) return *value;
-    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    ThrowNotAnInteger(text);
+}
+
+std::int64_t ParseInteger64(std::string_view text) {
+    if (const auto value = TryParseInteger64(text)) return *value;
+    ThrowNotAnInteger(text);
 }
 
 std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t extraMarkAt) {

@@ -4,6 +4,7 @@
 // and prices.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -11,17 +12,31 @@
 
 namespace tarnix {
 
-// TryParseInteger, raising ConversionError "'<text>' is not a valid integer value" on failure.
-std::int32_t ParseInteger(std::string_view text);
+// The integer syntax at 64 bits, for volumes: decimal values within the 64-bit signed range, hex values up
+// to 16 digits taken as two's complement. Lots of cheap shares trade in billions.
+std::optional<std::int64_t> TryParseInteger64(std::string_view text);
 
-// ParseInteger for the fields of every quote line: a few plain digits, as hours, minutes and volumes
-// nearly always are, are taken on the spot.
-inline std::int32_t ParseIntegerField(std::string_view text) {
-    if (text.empty() || text.size() > 9) return ParseInteger(text);
-    std::int32_t value = 0;
+// TryParseInteger and TryParseInteger64, raising ConversionError "'<text>' is not a valid integer value"
+// on failure.
+std::int32_t ParseInteger(std::string_view text);
+std::int64_t ParseInteger64(std::string_view text);
+
+// ParseInteger (for hours and minutes) and ParseInteger64 (for volumes) for the fields of every quote line:
+// a few plain digits, as such fields nearly always are, are taken on the spot.
+template <typename Int>
+Int ParseIntegerField(std::string_view text) {
+    const auto parse = [](std::string_view full) -> Int {
+        if constexpr (sizeof(Int) == sizeof(std::int64_t)) {
+            return ParseInteger64(full);
+        } else {
+            return ParseInteger(full);
+        }
+    };
+    if (text.empty() || text.size() > std::numeric_limits<Int>::digits10) return parse(text);
+    Int value = 0;
     for (const char c : text) {
-        if (c < '0' || c > '9') return ParseInteger(text);
-        value = value * 10 + (c - '0');
+        if (c < '0' || c > '9') return parse(text);
+        value = static_cast<Int>(value * 10 + (c - '0'));
     }
     return value;
 }

@@ -188,8 +188,8 @@ bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCountin
     }
 
     // The time has exactly six characters: the open starts at the eighth character after the date's comma.
-    const std::int32_t hours = ParseIntegerField(CopyClamped(line, cd + 1, 2));
-    const std::int32_t minutes = ParseIntegerField(CopyClamped(line, cd + 3, 2));
+    const auto hours = ParseIntegerField<std::int32_t>(CopyClamped(line, cd + 1, 2));
+    const auto minutes = ParseIntegerField<std::int32_t>(CopyClamped(line, cd + 3, 2));
     quote.minute = hours * 60 + minutes;
 
     // Each price is taken to be at least one character long, so every search starts two characters after
@@ -211,7 +211,7 @@ bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCountin
         const LinePos d5 = FindCommaFrom(line, d4 + 2);
         const std::string_view text =
             d5 != 0 ? CopyClamped(line, d4 + 1, d5 - d4 - 1) : CopyClamped(line, d4 + 1, length - d4);
-        quote.volume = ParseIntegerField(TrimControlChars(text));
+        quote.volume = ParseIntegerField<std::int64_t>(TrimControlChars(text));
     }
     return true;
 }

@@ -87,7 +87,7 @@ struct QuoteLine {
     float high = 0;
     float low = 0;
     float close = 0;
-    std::int32_t volume = 0;
+    std::int64_t volume = 0;
 };
 
 // Reads the first line and decides from it whether the file has a header and a period field.
