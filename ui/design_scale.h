@@ -4,30 +4,25 @@
 
 #include <QRect>
 #include <QWidget>
-#include <QtMath>
+
+#include "window_design.h"
 
 namespace tarnix {
 
-// Left, top, width and height of a control as drawn at 96 pixels per inch.
-struct Bounds {
-    int left;
-    int top;
-    int width;
-    int height;
-};
+using frontend::Bounds;
 
 // Scales drawn pixels to the logical DPI of a widget's screen.
 class DesignScale {
   public:
-    explicit DesignScale(const QWidget& widget) : scale_(widget.logicalDpiY() / 96.0) {}
+    explicit DesignScale(const QWidget& widget) : pixelsPerInch_(widget.logicalDpiY()) {}
 
-    int Scaled(int pixels) const { return qRound(pixels * scale_); }
+    int Scaled(int pixels) const { return frontend::Scaled(pixels, pixelsPerInch_); }
     QRect Rect(Bounds bounds) const {
         return {Scaled(bounds.left), Scaled(bounds.top), Scaled(bounds.width), Scaled(bounds.height)};
     }
 
   private:
-    double scale_;
+    int pixelsPerInch_;
 };
 
 }  // namespace tarnix

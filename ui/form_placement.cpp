@@ -5,14 +5,13 @@
 
 #include <QEvent>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
 #include "error_box.h"
 #include "profile_file.h"
-#include "tarnix/conversion.h"
+#include "settings_keys.h"
 
 namespace tarnix {
 namespace {
@@ -43,15 +42,11 @@ ShowCommand CurrentState(const QWidget& form) {
 // Position keys exist once per screen size, so that each size keeps its own place of the window.
 QString ScreenSuffix() {
     const QSize size = QGuiApplication::primaryScreen()->size();
-    return u"(%1x%2)"_s.arg(size.width()).arg(size.height());
+    return QString::fromStdString(frontend::ScreenSizeSuffix(size.width(), size.height()));
 }
 
-QString Positions(int first, int second, int third, int fourth) {
-    return u"%1,%2,%3,%4"_s.arg(first).arg(second).arg(third).arg(fourth);
-}
-
-int IntegerOr(const QString& text, int fallback) {
-    return TryParseInteger(text.toStdString()).value_or(fallback);
+QString Positions(const frontend::Positions& positions) {
+    return QString::fromStdString(frontend::PositionsText(positions));
 }
 
 QMargins FrameMargins(const QWidget& form) {
@@ -79,7 +74,7 @@ TFormPlacement::TFormPlacement(QWidget& form, QString iniFileName, QString iniSe
 
 void TFormPlacement::RestoreSettings() {
     saved_ = false;
-    if (ReadInteger(u"FormVersion"_s, 0) >= kVersion) {
+    if (ReadInteger(u"FormVersion"_s, 0) >= frontend::kFormVersion) {
         RestorePosition();
         RestoreState();
         RestoreProperties();
@@ -90,7 +85,7 @@ void TFormPlacement::RestoreSettings() {
 void TFormPlacement::SaveSettings() {
     if (!restored_) return;
     writeFailed_ = false;
-    WriteValue(u"FormVersion"_s, QString::number(kVersion));
+    WriteValue(u"FormVersion"_s, QString::number(frontend::kFormVersion));
     SavePlacement();
     WriteValue(u"Visible"_s, destroying_ ? u"1"_s : u"0"_s);
     SaveProperties();
@@ -123,7 +118,7 @@ void TFormPlacement::WriteValue(const QString& key, const QString& value) {
 }
 
 int TFormPlacement::ReadInteger(const QString& key, int fallback) const {
-    return IntegerOr(ReadValue(key, {}), fallback);
+    return frontend::IntegerOr(ReadValue(key, {}).toStdString(), fallback);
 }
 
 // A position stored at another pixel density would put the window elsewhere than it was left.
@@ -132,10 +127,10 @@ void TFormPlacement::RestorePosition() {
     if (normPos.isEmpty()) normPos = ReadValue(u"NormPos"_s, {});
     const int pixelsPerInch = form_.logicalDpiY();
     if (normPos.isEmpty() || ReadInteger(u"PixelsPerInch"_s, pixelsPerInch) != pixelsPerInch) return;
-    static const QRegularExpression kSeparators(u"[, ]+"_s);
-    const QStringList words = normPos.split(kSeparators, Qt::SkipEmptyParts);
     const QPoint current = form_.pos();
-    const QPoint place(IntegerOr(words.value(0), current.x()), IntegerOr(words.value(1), current.y()));
+    const frontend::Positions stored =
+        frontend::PositionsOf(normPos.toStdString(), {current.x(), current.y(), 0, 0});
+    const QPoint place(stored[0], stored[1]);
     // move() alone would put the client area there once the window is created, and a window manager's frame
     // would make the window creep up and left by the frame's size from one run to the next: the window
     // handle takes the place as the frame's, as it is saved.
@@ -155,9 +150,9 @@ void TFormPlacement::RestoreState() {
 void TFormPlacement::SavePlacement() {
     const QRect frame = form_.normalGeometry().marginsAdded(FrameMargins(form_));
     const QPoint maximised = MaximisedPosition(form_);
-    const QString minMaxPos = Positions(-1, -1, maximised.x(), maximised.y());
+    const QString minMaxPos = Positions({-1, -1, maximised.x(), maximised.y()});
     const QString normPos =
-        Positions(frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height());
+        Positions({frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()});
     WriteValue(u"Flags"_s, u"0"_s);
     WriteValue(u"ShowCmd"_s, QString::number(CurrentState(form_)));
     WriteValue(u"PixelsPerInch"_s, QString::number(form_.logicalDpiY()));

@@ -39,8 +39,6 @@ class TFormPlacement : public QObject {
     void WriteValue(const QString& key, const QString& value);
 
   private:
-    static constexpr int kVersion = 0;
-
     int ReadInteger(const QString& key, int fallback) const;
     void RestorePosition();
     void RestoreState();

@@ -7,39 +7,31 @@
 #include <QWidget>
 
 #include "main_window.h"
+#include "settings_keys.h"
 
 namespace tarnix {
 namespace {
 
 using namespace Qt::StringLiterals;
 
-// Characters up to the blank count as blanks at both ends, whatever Unicode calls them.
-QString TrimmedText(const QString& text) {
-    const auto isBlank = [](QChar c) { return c.unicode() <= u' '; };
-    qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && isBlank(text[first])) ++first;
-    while (end > first && isBlank(text[end - 1])) --end;
-    return text.mid(first, end - first);
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The profile reader takes one pair of enclosing quotes off, so a text that has its own gets one pair more.
+QString TrimmedText(const QString& text) {
+    return FromUtf8(frontend::TrimmedText(text.toStdString()));
+}
+
 QString QuotedText(const QString& text) {
-    const QString trimmed = TrimmedText(text);
-    const bool enclosed = !trimmed.isEmpty() && (trimmed.front() == u'"' || trimmed.front() == u'\'') &&
-                          trimmed.back() == trimmed.front();
-    return enclosed ? u'"' + trimmed + u'"' : trimmed;
+    return FromUtf8(frontend::QuotedText(text.toStdString()));
 }
 
 std::optional<bool> BooleanOf(const QString& text) {
-    const QString trimmed = TrimmedText(text);
-    if (trimmed.compare(u"True"_s, Qt::CaseInsensitive) == 0) return true;
-    if (trimmed.compare(u"False"_s, Qt::CaseInsensitive) == 0) return false;
-    return std::nullopt;
+    return frontend::BooleanOf(text.toStdString());
 }
 
 QString BooleanText(bool value) {
-    return value ? u"True"_s : u"False"_s;
+    return FromUtf8(frontend::BooleanText(value));
 }
 
 bool IsText(const QMetaProperty& property) {
@@ -114,12 +106,12 @@ void TFormStorage::SaveProperties() {
 }
 
 void AttachStorage(TfMain& fMain) {
-    static const QStringList kStoredProps = {
-        u"Dir.Text"_s,       u"chClose.Checked"_s, u"m10.Checked"_s, u"m15.Checked"_s,   u"m5.Checked"_s,
-        u"m60.Checked"_s,    u"ms7.Checked"_s,     u"Cust.Text"_s,   u"mCust.Checked"_s, u"Period.Checked"_s,
-        u"Voluem.Checked"_s, u"PER.Checked"_s,     u"Rus.Checked"_s,
-    };
-    auto* storage = new TFormStorage(fMain, u"Tarnix.ini"_s, u"Main"_s, kStoredProps);
+    QStringList storedProps;
+    for (const frontend::StoredProperty& stored : frontend::kStoredProperties) {
+        storedProps.append(FromUtf8(stored.control) + u'.' + FromUtf8(stored.property));
+    }
+    auto* storage = new TFormStorage(fMain, FromUtf8(frontend::kIniFileName), FromUtf8(frontend::kIniSection),
+                                     storedProps);
     storage->setObjectName(u"Storage"_s);
 }
 

@@ -21,26 +21,25 @@
 #include "design_scale.h"
 #include "directory_edit.h"
 #include "error_box.h"
+#include "field_tidy.h"
+#include "window_design.h"
 
 namespace tarnix {
 namespace {
 
-const QString kWindowCaption = QStringLiteral("Tarnix 1.12 - https://tarnix.example");
 constexpr std::chrono::milliseconds kYieldInterval{10};
 
+QString Text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 // In the order of CaptionedControls.
-const std::array<QString, 10> kEnglishCaptions = {
-    QStringLiteral("Create file with an interval:"),
-    QStringLiteral("Directory:"),
-    QStringLiteral("Add period for MetaStock 7"),
-    QStringLiteral("Add field <PER>=I for MetaStock 6.52"),
-    QStringLiteral("Add period to the symbol name"),
-    QStringLiteral("Calculate Volume"),
-    QStringLiteral("Exit after processing"),
-    QStringLiteral("Line:"),
-    QStringLiteral("Process"),
-    QStringLiteral("Exit"),
-};
+std::array<QString, frontend::kCaptionedControls.size()> EnglishCaptions() {
+    std::array<QString, frontend::kCaptionedControls.size()> captions;
+    std::transform(frontend::kCaptionedControls.begin(), frontend::kCaptionedControls.end(), captions.begin(),
+                   [](std::string_view name) { return Text(frontend::ControlNamed(name).english); });
+    return captions;
+}
 
 QString CaptionOf(const QWidget* control) {
     if (const auto* group = qobject_cast<const QGroupBox*>(control)) return group->title();
@@ -71,23 +70,18 @@ void SetCaption(QWidget* control, const QString& caption) {
     control->resize(std::max(control->width(), CaptionWidth(control)), control->height());
 }
 
-// Places controls by their design bounds, scaled to the screen's logical DPI.
+// Places controls by their design bounds, scaled to the screen's logical DPI, with their design captions.
 class ControlPlacer : public DesignScale {
   public:
     using DesignScale::DesignScale;
 
     template <typename Control>
-    Control* Add(QWidget* parent, const char* name, Bounds bounds) const {
+    Control* Add(QWidget* parent, const char* name) const {
+        const frontend::ControlDesign& design = frontend::ControlNamed(name);
         auto* control = new Control(parent);
         control->setObjectName(QLatin1String(name));
-        control->setGeometry(Rect(bounds));
-        return control;
-    }
-
-    template <typename Control>
-    Control* Add(QWidget* parent, const char* name, Bounds bounds, const QString& caption) const {
-        auto* control = Add<Control>(parent, name, bounds);
-        SetCaption(control, caption);
+        control->setGeometry(Rect(design.bounds));
+        if (!design.russian.empty()) SetCaption(control, Text(design.russian));
         return control;
     }
 };
@@ -97,7 +91,7 @@ class ControlPlacer : public DesignScale {
 TfMain::TfMain(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint) {
-    setWindowTitle(kWindowCaption);
+    setWindowTitle(Text(frontend::kWindowCaption));
     setWindowIcon(QIcon(QStringLiteral(":/tarnix/tarnix.svg")));
     CreateControls();
     ConnectHandlers();
@@ -109,42 +103,38 @@ void TfMain::CreateControls() {
     const ControlPlacer design(*this);
     QFont font(QStringLiteral("Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(design.Scaled(11));
+    font.setPixelSize(design.Scaled(frontend::kFontPixels));
     setFont(font);
-    setFixedSize(design.Scaled(315), design.Scaled(397));
-    move(521, 213);
+    setFixedSize(design.Scaled(frontend::kClientWidth), design.Scaled(frontend::kClientHeight));
+    move(frontend::kDesignLeft, frontend::kDesignTop);
 
-    Label1 = design.Add<QLabel>(this, "Label1", {6, 8, 44, 13}, QStringLiteral("Каталог:"));
-    Dir = design.Add<TDirectoryEdit>(this, "Dir", {4, 24, 307, 21});
+    Label1 = design.Add<QLabel>(this, "Label1");
+    Dir = design.Add<TDirectoryEdit>(this, "Dir");
     Dir->setText(QDir::rootPath());
-    GroupBox1 = design.Add<QGroupBox>(this, "GroupBox1", {4, 52, 307, 47},
-                                      QStringLiteral("Создавать файл с интервалом:"));
-    m5 = design.Add<QCheckBox>(GroupBox1, "m5", {10, 20, 60, 17}, QStringLiteral("5 min"));
-    m10 = design.Add<QCheckBox>(GroupBox1, "m10", {64, 20, 60, 17}, QStringLiteral("10 min"));
-    m15 = design.Add<QCheckBox>(GroupBox1, "m15", {124, 20, 60, 17}, QStringLiteral("15 min"));
-    m60 = design.Add<QCheckBox>(GroupBox1, "m60", {182, 20, 55, 17}, QStringLiteral("60 min"));
-    mCust = design.Add<QCheckBox>(GroupBox1, "mCust", {242, 20, 17, 17});
-    Cust = design.Add<QLineEdit>(GroupBox1, "Cust", {262, 18, 37, 21});
-    Cust->setText(QString::fromUtf8(kDefaultCustomInterval));
-    ms7 = design.Add<QCheckBox>(this, "ms7", {6, 236, 203, 17},
-                                QStringLiteral("Указывать период для MetaStock 7"));
-    PER = design.Add<QCheckBox>(this, "PER", {6, 256, 255, 17},
-                                QStringLiteral("Добавлять поле <PER>=I для MetaStock 6.52"));
-    Period = design.Add<QCheckBox>(this, "Period", {6, 276, 207, 17},
-                                   QStringLiteral("Добавлять период к имени символа"));
-    Voluem = design.Add<QCheckBox>(this, "Voluem", {6, 296, 101, 17}, QStringLiteral("Считать объем"));
-    chClose =
-        design.Add<QCheckBox>(this, "chClose", {6, 316, 189, 17}, QStringLiteral("Закрыть после обработки"));
-    Rus = design.Add<QCheckBox>(this, "Rus", {6, 336, 69, 17}, QStringLiteral("Russian"));
-    Make = design.Add<QPushButton>(this, "Make", {148, 368, 75, 25}, QStringLiteral("Обработать"));
-    Exit = design.Add<QPushButton>(this, "Exit", {236, 368, 75, 25}, QStringLiteral("Закрыть"));
-    box = design.Add<QListWidget>(this, "box", {4, 106, 307, 123});
+    GroupBox1 = design.Add<QGroupBox>(this, "GroupBox1");
+    m5 = design.Add<QCheckBox>(GroupBox1, "m5");
+    m10 = design.Add<QCheckBox>(GroupBox1, "m10");
+    m15 = design.Add<QCheckBox>(GroupBox1, "m15");
+    m60 = design.Add<QCheckBox>(GroupBox1, "m60");
+    mCust = design.Add<QCheckBox>(GroupBox1, "mCust");
+    Cust = design.Add<QLineEdit>(GroupBox1, "Cust");
+    Cust->setText(Text(kDefaultCustomInterval));
+    ms7 = design.Add<QCheckBox>(this, "ms7");
+    PER = design.Add<QCheckBox>(this, "PER");
+    Period = design.Add<QCheckBox>(this, "Period");
+    Voluem = design.Add<QCheckBox>(this, "Voluem");
+    chClose = design.Add<QCheckBox>(this, "chClose");
+    Rus = design.Add<QCheckBox>(this, "Rus");
+    Make = design.Add<QPushButton>(this, "Make");
+    Exit = design.Add<QPushButton>(this, "Exit");
+    box = design.Add<QListWidget>(this, "box");
     box->setSelectionMode(QAbstractItemView::SingleSelection);
     box->setUniformItemSizes(true);
-    Bevel3 = design.Add<QFrame>(this, "Bevel3", {4, 358, 307, 2});
+    Bevel3 = design.Add<QFrame>(this, "Bevel3");
     Bevel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     // Wider than drawn, up to "Process": in the system font a seven-digit line number would be cut off.
-    lbs = design.Add<QLabel>(this, "lbs", {6, 372, 138, 13}, QStringLiteral("Строка:"));
+    lbs = design.Add<QLabel>(this, "lbs");
+    lbs->resize(design.Scaled(138), lbs->height());
     intervalBoxes_ = {m5, m10, m15, m60, mCust};
 }
 
@@ -162,7 +152,7 @@ void TfMain::FormCreate() {
 }
 
 void TfMain::FormActivate() {
-    ApplyCaptions(Rus->isChecked() ? RussianCaptions : kEnglishCaptions);
+    ApplyCaptions(Rus->isChecked() ? RussianCaptions : EnglishCaptions());
 }
 
 void TfMain::MakeClick() {
@@ -189,7 +179,10 @@ bool TfMain::event(QEvent* event) {
 }
 
 std::array<QWidget*, TfMain::kCaptionCount> TfMain::CaptionedControls() const {
-    return {GroupBox1, Label1, ms7, PER, Period, Voluem, chClose, lbs, Make, Exit};
+    std::array<QWidget*, kCaptionCount> controls{};
+    std::transform(frontend::kCaptionedControls.begin(), frontend::kCaptionedControls.end(), controls.begin(),
+                   [this](std::string_view name) { return findChild<QWidget*>(Text(name)); });
+    return controls;
 }
 
 void TfMain::ApplyCaptions(const Captions& captions) {
@@ -199,8 +192,7 @@ void TfMain::ApplyCaptions(const Captions& captions) {
 
 // The same integer syntax as the run's, so that the field shows the interval the run will use.
 void TfMain::NormaliseCustomInterval() {
-    const auto minutes = TryParseInteger(Cust->text().toStdString());
-    Cust->setText(minutes ? QString::number(*minutes) : QString::fromUtf8(kDefaultCustomInterval));
+    Cust->setText(Text(frontend::TidyCustomInterval(Cust->text().toStdString())));
 }
 
 // The run appends entry names to the directory text as it stands.

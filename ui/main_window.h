@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "tarnix/conversion.h"
+#include "window_design.h"
 
 class QCheckBox;
 class QFrame;
@@ -92,7 +93,7 @@ class TfMain final : public QWidget, public ConversionOptions, public Conversion
     bool event(QEvent* event) override;
 
   private:
-    static constexpr std::size_t kCaptionCount = 10;
+    static constexpr std::size_t kCaptionCount = frontend::kCaptionedControls.size();
     using Captions = std::array<QString, kCaptionCount>;
 
     void CreateControls();

@@ -1,0 +1,86 @@
+#include "settings_keys.h"
+
+#include <cstddef>
+
+#include "tarnix/conversion.h"
+
+namespace tarnix::frontend {
+namespace {
+
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsPositionSeparator(char c) {
+    return c == ',' || c == ' ';
+}
+
+}  // namespace
+
+std::string KeyOf(const StoredProperty& stored) {
+    return std::string(stored.control) + "_" + std::string(stored.property);
+}
+
+std::string_view TrimmedText(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string QuotedText(std::string_view text) {
+    const std::string_view trimmed = TrimmedText(text);
+    const bool enclosed = !trimmed.empty() && (trimmed.front() == '"' || trimmed.front() == '\'') &&
+                          trimmed.back() == trimmed.front();
+    return enclosed ? "\"" + std::string(trimmed) + "\"" : std::string(trimmed);
+}
+
+std::string_view BooleanText(bool value) {
+    return value ? "True" : "False";
+}
+
+std::optional<bool> BooleanOf(std::string_view text) {
+    const std::string_view trimmed = TrimmedText(text);
+    if (EqualsIgnoringCase(trimmed, "True")) return true;
+    if (EqualsIgnoringCase(trimmed, "False")) return false;
+    return std::nullopt;
+}
+
+int IntegerOr(std::string_view text, int fallback) {
+    return TryParseInteger(text).value_or(fallback);
+}
+
+std::string ScreenSizeSuffix(int width, int height) {
+    return "(" + std::to_string(width) + "x" + std::to_string(height) + ")";
+}
+
+std::string PositionsText(const Positions& positions) {
+    std::string text;
+    for (const int number : positions) {
+        if (!text.empty()) text += ',';
+        text += std::to_string(number);
+    }
+    return text;
+}
+
+Positions PositionsOf(std::string_view text, const Positions& fallback) {
+    Positions positions = fallback;
+    for (std::size_t word = 0; word < positions.size(); ++word) {
+        while (!text.empty() && IsPositionSeparator(text.front())) text.remove_prefix(1);
+        std::size_t end = 0;
+        while (end < text.size() && !IsPositionSeparator(text[end])) ++end;
+        positions[word] = IntegerOr(text.substr(0, end), fallback[word]);
+        text.remove_prefix(end);
+    }
+    return positions;
+}
+
+}  // namespace tarnix::frontend

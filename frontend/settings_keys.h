@@ -1,0 +1,70 @@
+#pragma once
+
+// The settings file as both windows keep it: its name and section, the thirteen stored control values
+// with their keys and forms, and the texts of the window placement.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnix::frontend {
+
+inline constexpr std::string_view kIniFileName = "Tarnix.ini";
+inline constexpr std::string_view kIniSection = "Main";
+// A file whose "FormVersion" is below this one is not restored.
+inline constexpr int kFormVersion = 0;
+
+enum class PropertyKind { kText, kBoolean };
+
+struct StoredProperty {
+    std::string_view control;
+    std::string_view property;  // spelled as the file spells it
+    PropertyKind kind;
+};
+
+// The stored values, in the order in which they are read and written.
+inline constexpr std::array<StoredProperty, 13> kStoredProperties = {{
+    {"Dir", "Text", PropertyKind::kText},
+    {"chClose", "Checked", PropertyKind::kBoolean},
+    {"m10", "Checked", PropertyKind::kBoolean},
+    {"m15", "Checked", PropertyKind::kBoolean},
+    {"m5", "Checked", PropertyKind::kBoolean},
+    {"m60", "Checked", PropertyKind::kBoolean},
+    {"ms7", "Checked", PropertyKind::kBoolean},
+    {"Cust", "Text", PropertyKind::kText},
+    {"mCust", "Checked", PropertyKind::kBoolean},
+    {"Period", "Checked", PropertyKind::kBoolean},
+    {"Voluem", "Checked", PropertyKind::kBoolean},
+    {"PER", "Checked", PropertyKind::kBoolean},
+    {"Rus", "Checked", PropertyKind::kBoolean},
+}};
+
+// "Dir_Text", "chClose_Checked", ...
+std::string KeyOf(const StoredProperty& stored);
+
+// Characters up to the blank count as blanks at both ends, whatever else they are.
+std::string_view TrimmedText(std::string_view text);
+
+// A text value as it is written: trimmed, and given one more pair of double quotes when it is enclosed in
+// quotes of its own, since the profile reader takes one pair off.
+std::string QuotedText(std::string_view text);
+
+// A Boolean value as it is written, and as it is read: "True" or "False" in any case, trimmed; anything else
+// leaves its check box as it is.
+std::string_view BooleanText(bool value);
+std::optional<bool> BooleanOf(std::string_view text);
+
+// An integer value as it is read (the integer syntax of quote files), or `fallback`.
+int IntegerOr(std::string_view text, int fallback);
+
+// The placement's keys exist once for every screen size: "(1024x768)".
+std::string ScreenSizeSuffix(int width, int height);
+
+// Four numbers as "%d,%d,%d,%d", and back: words split at runs of commas and blanks, a missing or unreadable
+// word giving the number of `fallback` in its place.
+using Positions = std::array<int, 4>;
+std::string PositionsText(const Positions& positions);
+Positions PositionsOf(std::string_view text, const Positions& fallback);
+
+}  // namespace tarnix::frontend
