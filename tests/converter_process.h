@@ -117,17 +117,17 @@ struct ChildSetup {
 // A copy of the program that user 65534 can start: the checkout may lie below folders that only their
 // owner can enter (root's home directory, a private temporary folder). Made once per test process.
 inline const std::string& ConverterForEveryone() {
-    static const TempDir place;
-    static const std::string copy = [] {
+    static const TempDir kPlace;
+    static const std::string kCopy = [] {
         namespace fs = std::filesystem;
-        const fs::path target = Utf8Path(place.PathOf("tarnix-convert"));
+        const fs::path target = Utf8Path(kPlace.PathOf("tarnix-convert"));
         fs::copy_file(TARNIX_CONVERT_PATH, target, fs::copy_options::overwrite_existing);
-        fs::permissions(Utf8Path(place.path()), fs::perms::owner_all | fs::perms::group_read |
-                                                    fs::perms::group_exec | fs::perms::others_read |
-                                                    fs::perms::others_exec);
+        fs::permissions(Utf8Path(kPlace.path()), fs::perms::owner_all | fs::perms::group_read |
+                                                     fs::perms::group_exec | fs::perms::others_read |
+                                                     fs::perms::others_exec);
         return target.string();
     }();
-    return copy;
+    return kCopy;
 }
 
 inline void WriteText(int fd, const char* text) {

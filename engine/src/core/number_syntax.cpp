@@ -4,9 +4,9 @@
 #include <array>
 #include <charconv>
 #include <limits>
-#include <type_traits>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 #include "core/conversion_error.h"
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -74,5 +75,11 @@ bool SetUpConsole();
 
 // A monotonic clock of a few milliseconds' resolution, cheap enough to read for every line of a file.
 std::chrono::steady_clock::time_point CoarseNow();
+
+#ifdef _WIN32
+// Texts are UTF-8 in the program and UTF-16 at the Windows system calls.
+std::wstring Utf16(std::string_view utf8);
+std::string Utf8(std::wstring_view utf16);
+#endif
 
 }  // namespace tarnix::platform

@@ -21,7 +21,9 @@ std::intptr_t HandleValue(HANDLE handle) {
 
 const std::intptr_t kNoHandle = HandleValue(INVALID_HANDLE_VALUE);
 
-std::wstring Widen(std::string_view utf8) {
+}  // namespace
+
+std::wstring Utf16(std::string_view utf8) {
     if (utf8.empty()) return {};
     const int size = static_cast<int>(utf8.size());
     std::wstring wide(
@@ -30,7 +32,7 @@ std::wstring Widen(std::string_view utf8) {
     return wide;
 }
 
-std::string Narrow(std::wstring_view wide) {
+std::string Utf8(std::wstring_view wide) {
     if (wide.empty()) return {};
     const int size = static_cast<int>(wide.size());
     std::string utf8(static_cast<std::size_t>(
@@ -40,6 +42,8 @@ std::string Narrow(std::wstring_view wide) {
                         nullptr);
     return utf8;
 }
+
+namespace {
 
 // The text of the system call that fills a buffer of `capacity` characters and returns the length it needs.
 template <typename Call>
@@ -58,7 +62,7 @@ std::wstring WideText(Call call) {
 // A path as the wide system calls take it: "/" becomes "\", and a path too long for the classic limit of 260
 // characters is made absolute and given the "\\?\" prefix that lifts the limit.
 std::wstring SystemPath(std::string_view path) {
-    std::wstring wide = Widen(path);
+    std::wstring wide = Utf16(path);
     std::replace(wide.begin(), wide.end(), L'/', L'\\');
     constexpr std::size_t kRoomForAName = 12;
     if (wide.size() + kRoomForAName < MAX_PATH || wide.starts_with(LR"(\\?\)")) return wide;
@@ -161,7 +165,7 @@ DirectoryListing ListDirectory(const std::string& directory) {
     }
     do {
         const std::wstring_view name = entry.cFileName;
-        if (name != L"." && name != L"..") listing.names.push_back(Narrow(name));
+        if (name != L"." && name != L"..") listing.names.push_back(Utf8(name));
     } while (FindNextFileW(search, &entry));
     FindClose(search);
     return listing;
@@ -176,7 +180,7 @@ std::string ProgramDirectory() {
     const std::wstring program = WideText(
         [](wchar_t* buffer, DWORD capacity) { return GetModuleFileNameW(nullptr, buffer, capacity); });
     const std::size_t separator = program.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::string() : Narrow(program.substr(0, separator));
+    return separator == std::wstring::npos ? std::string() : Utf8(program.substr(0, separator));
 }
 
 std::string FileErrorMessage(ErrorCode error, const std::string&) {
@@ -205,7 +209,7 @@ std::string SystemErrorText(ErrorCode error) {
            (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
         message.remove_suffix(1);
     }
-    std::string utf8 = Narrow(message);
+    std::string utf8 = Utf8(message);
     LocalFree(text);
     return utf8;
 }

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Drives tarnix.exe under wine in an X server of its own, as a user would: types the directory, ticks 5 and
+# 60 minutes and the volume, moves the window, clicks "Process" and at once "Exit". The run must go on to its
+# end and the program must end after it, leaving the bar files that the Linux converter writes for the same
+# directory and a Tarnix.ini in %APPDATA% with its 22 keys. A second start must restore the values and the
+# place: closing it at once writes them back unchanged.
+# Usage: window_e2e.sh TARNIX_EXE TARNIX_CONVERT EXAMPLES_DIR   (WINEPREFIX must be set)
+set -euo pipefail
+exe=$1
+convert=$2
+examples=$3
+skipped=77
+
+for tool in Xvfb xdotool wine; do
+  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit "$skipped"; }
+done
+export WINEDEBUG=-all
+
+work=$(mktemp -d)
+xvfb_pid=
+tarnix_pid=
+cleanup() {
+  [ -n "$tarnix_pid" ] && kill "$tarnix_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(cat "$work/display")"
+
+appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+ini=$(winepath -u "$appdata")/Tarnix.ini
+rm -f "$ini"
+
+# A long file besides the examples, so that the run is still going on when "Exit" is clicked.
+mkdir "$work/quotes"
+cp "$examples"/*.txt "$work/quotes/"
+awk 'BEGIN {
+  print "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>"
+  for (i = 0; i < 200000; i++) {
+    day = int(i / 600); minute = i % 600
+    printf "LONG,1,2024%02d%02d,%02d%02d00,%.2f,%.2f,%.2f,%.2f,%d\r\n", int(day / 28) % 12 + 1, day % 28 + 1,
+           9 + int(minute / 60), minute % 60, 100 + i % 7, 101 + i % 5, 99 - i % 3, 100 + i % 4, 10 + i % 90
+  }
+}' >"$work/quotes/LONG.txt"
+cp -r "$work/quotes" "$work/expected"
+"$convert" -i 5,60 --volume "$work/expected" >/dev/null
+
+start() {
+  wine "$exe" >"$work/tarnix.log" 2>&1 &
+  tarnix_pid=$!
+  window=$(xdotool search --sync --onlyvisible --name '^Tarnix 1\.12 - ' | head -1)
+  xdotool windowfocus --sync "$window"
+}
+finish() {
+  for _ in $(seq 1200); do
+    kill -0 "$tarnix_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$tarnix_pid" 2>/dev/null && { echo "the program did not end"; exit 1; }
+  wait "$tarnix_pid" || { echo "the program failed:"; cat "$work/tarnix.log"; exit 1; }
+  tarnix_pid=
+}
+# Window coordinates of a point of the client area as designed: wine draws a 3-pixel border and a 19-pixel
+# tool caption.
+at() { echo mousemove --window "$window" $(($1 + 3)) $(($2 + 19)) click --delay 0 1; }
+
+start
+# The first activation selects the directory field's text, so typing replaces it.
+xdotool type --delay 5 "$(winepath -w "$work/quotes")"
+# 5 min, 60 min, Calculate Volume; then Process and Exit in one go, so that Exit comes during the run.
+xdotool $(at 22 80) $(at 194 80) $(at 13 304)
+xdotool windowmove --sync "$window" 300 200
+xdotool $(at 185 380) $(at 273 380)
+finish
+diff -r "$work/expected" "$work/quotes"
+echo "bar files of the window run match the Linux converter's: $(ls "$work/quotes" | grep -c -- -m)"
+
+keys=$(grep -c '=' "$ini")
+[ "$keys" -eq 22 ] || { echo "Tarnix.ini holds $keys keys, not 22:"; cat "$ini"; exit 1; }
+for expected in 'm5_Checked=True' 'm60_Checked=True' 'Voluem_Checked=True' 'm10_Checked=False' \
+  "Dir_Text=$(winepath -w "$work/quotes")\\" 'NormPos=300,200,'; do
+  grep -qF "$expected" "$ini" || { echo "Tarnix.ini lacks $expected:"; cat "$ini"; exit 1; }
+done
+cp "$ini" "$work/first.ini"
+
+start
+geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/ *Position: \([0-9]*,[0-9]*\).*/\1/p')
+[ "$geometry" = "300,200" ] || { echo "the second start opened at $geometry, not at 300,200"; exit 1; }
+xdotool $(at 273 380)
+finish
+diff <(grep -v '^Visible=' "$work/first.ini") <(grep -v '^Visible=' "$ini") ||
+  { echo "the second start did not restore what the first saved"; exit 1; }
+echo "Tarnix.ini: 22 keys, restored and saved back unchanged"

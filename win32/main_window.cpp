@@ -1,0 +1,402 @@
+#include "main_window.h"
+
+#include <algorithm>
+#include <exception>
+#include <iterator>
+
+#include "field_tidy.h"
+#include "platform/platform.h"
+
+namespace tarnix::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"TfMain";
+constexpr int kFirstControlId = 100;
+constexpr int kIconId = 1;
+constexpr std::chrono::milliseconds kYieldInterval{10};
+constexpr int kListItemHeight = 13;
+
+using frontend::ControlDesign;
+using frontend::ControlKind;
+
+struct NativeClass {
+    const wchar_t* className;
+    DWORD style;
+    DWORD extendedStyle;
+};
+
+NativeClass NativeClassOf(ControlKind kind) {
+    constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+    switch (kind) {
+        case ControlKind::kLabel:
+            return {L"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
+        case ControlKind::kSeparator:
+            return {L"STATIC", kChild | SS_ETCHEDHORZ, 0};
+        case ControlKind::kDirectoryField:
+        case ControlKind::kEdit:
+            return {L"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::kGroupBox:
+            return {L"BUTTON", kChild | BS_GROUPBOX, 0};
+        case ControlKind::kCheckBox:
+            return {L"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+        case ControlKind::kButton:
+            return {L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+        case ControlKind::kListBox:
+            return {L"LISTBOX", kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+    }
+    return {L"STATIC", kChild, 0};
+}
+
+// Group boxes are no containers on Windows: their controls are the window's, placed by the box's offset.
+frontend::Bounds WindowBounds(const ControlDesign& control) {
+    frontend::Bounds bounds = control.bounds;
+    if (!control.parent.empty()) {
+        const frontend::Bounds& parent = frontend::ControlNamed(control.parent).bounds;
+        bounds.left += parent.left;
+        bounds.top += parent.top;
+    }
+    return bounds;
+}
+
+std::size_t IndexOf(std::string_view name) {
+    const auto found = std::find_if(frontend::kControls.begin(), frontend::kControls.end(),
+                                    [name](const ControlDesign& control) { return control.name == name; });
+    return static_cast<std::size_t>(std::distance(frontend::kControls.begin(), found));
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// The design font where the system has it, else the font of the system's dialogs.
+HFONT CreateDesignFont(int pixelsPerInch) {
+    LOGFONTW font{};
+    font.lfHeight = -frontend::Scaled(frontend::kFontPixels, pixelsPerInch);
+    font.lfCharSet = DEFAULT_CHARSET;
+    const HDC screen = GetDC(nullptr);
+    bool present = false;
+    wcscpy_s(font.lfFaceName, L"MS Sans Serif");
+    EnumFontFamiliesExW(
+        screen, &font,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&present), 0);
+    ReleaseDC(nullptr, screen);
+    if (!present) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        std::copy(std::begin(metrics.lfMessageFont.lfFaceName), std::end(metrics.lfMessageFont.lfFaceName),
+                  std::begin(font.lfFaceName));
+    }
+    return CreateFontIndirectW(&font);
+}
+
+// The width a control needs to show its whole caption in `font`.
+int CaptionWidth(HWND control, HFONT font, ControlKind kind, std::wstring_view caption) {
+    const HDC context = GetDC(control);
+    const HGDIOBJ previous = SelectObject(context, font);
+    SIZE size{};
+    GetTextExtentPoint32W(context, caption.data(), static_cast<int>(caption.size()), &size);
+    SelectObject(context, previous);
+    ReleaseDC(control, context);
+    switch (kind) {
+        case ControlKind::kCheckBox:
+            return size.cx + GetSystemMetrics(SM_CXMENUCHECK) + 6;
+        case ControlKind::kButton:
+        case ControlKind::kGroupBox:
+            return size.cx + 16;
+        default:
+            return size.cx;
+    }
+}
+
+}  // namespace
+
+TfMain::TfMain(HINSTANCE instance) : instance_(instance) {
+    const HDC screen = GetDC(nullptr);
+    pixelsPerInch_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    font_ = CreateDesignFont(pixelsPerInch_);
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+
+    // A thin caption with the close box only, never resized; still a window of its own in the task bar.
+    constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
+    constexpr DWORD kExtendedStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+    RECT frame{0, 0, frontend::Scaled(frontend::kClientWidth, pixelsPerInch_),
+               frontend::Scaled(frontend::kClientHeight, pixelsPerInch_)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExtendedStyle);
+    CreateWindowExW(kExtendedStyle, kClassName, platform::Utf16(frontend::kWindowCaption).c_str(), kStyle,
+                    frontend::kDesignLeft, frontend::kDesignTop, frame.right - frame.left,
+                    frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    CreateControls();
+    FormCreate();
+}
+
+LRESULT CALLBACK TfMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TfMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TfMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self != nullptr ? self->HandleMessage(message, wParam, lParam)
+                           : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT TfMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_ACTIVATE:
+            // Only the first activation applies the captions: coming back from another program must not wipe
+            // the line counter that a run left.
+            if (LOWORD(wParam) != WA_INACTIVE && !activated_) {
+                activated_ = true;
+                SetFocus(Control("Dir"));
+                SendMessageW(Control("Dir"), EM_SETSEL, 0, -1);
+                Guarded(&TfMain::FormActivate);
+                return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_DESTROY:
+            if (onDestroy) onDestroy();
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// Created in tab order, which Windows takes from the order of creation.
+void TfMain::CreateControls() {
+    for (std::size_t i = 0; i < frontend::kControls.size(); ++i) {
+        const ControlDesign& design = frontend::kControls[i];
+        const NativeClass native = NativeClassOf(design.kind);
+        const frontend::Bounds bounds = WindowBounds(design);
+        const auto scaled = [this](int pixels) { return frontend::Scaled(pixels, pixelsPerInch_); };
+        const HWND control = CreateWindowExW(
+            native.extendedStyle, native.className, platform::Utf16(design.russian).c_str(), native.style,
+            scaled(bounds.left), scaled(bounds.top), scaled(bounds.width), scaled(bounds.height), window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))), instance_,
+            nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        controls_[i] = control;
+        if (!design.russian.empty()) SetCaption(design.name, design.russian);
+    }
+    SetText("Dir", "c:\\");
+    SetText("Cust", kDefaultCustomInterval);
+    SendMessageW(Control("box"), LB_SETITEMHEIGHT, 0, frontend::Scaled(kListItemHeight, pixelsPerInch_));
+    // Wider than drawn, up to "Process": a seven-digit line number in another font would be cut off.
+    SetWindowPos(Control("lbs"), nullptr, 0, 0, frontend::Scaled(138, pixelsPerInch_),
+                 frontend::Scaled(13, pixelsPerInch_), SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void TfMain::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return;
+    const std::string_view name =
+        id >= kFirstControlId && id < kFirstControlId + static_cast<int>(controls_.size())
+            ? frontend::kControls[static_cast<std::size_t>(id - kFirstControlId)].name
+            : std::string_view();
+    if (name == "Make") Guarded(&TfMain::MakeClick);
+    if (name == "Exit") Guarded(&TfMain::ExitClick);
+    if (name == "Rus") Guarded(&TfMain::FormActivate);
+}
+
+// A close asked for during a run saves the settings at once; the window goes once the run has finished,
+// since the run reads its controls to the end.
+void TfMain::OnClose() {
+    if (onCloseQuery) onCloseQuery();
+    if (running_) {
+        closeAsked_ = true;
+        return;
+    }
+    DestroyWindow(window_);
+}
+
+void TfMain::Show(int showCommand) {
+    if (onShow) onShow();
+    ShowWindow(window_, startShowCommand != 0 ? startShowCommand : showCommand);
+    UpdateWindow(window_);
+}
+
+void TfMain::FormCreate() {
+    decimalChar_ = DetectDecimalChar();
+    for (std::size_t i = 0; i < RussianCaptions.size(); ++i) {
+        RussianCaptions[i] = platform::Utf8(WindowText(Control(frontend::kCaptionedControls[i])));
+    }
+}
+
+void TfMain::FormActivate() {
+    ApplyCaptions(Checked("Rus"));
+}
+
+void TfMain::ApplyCaptions(bool russian) {
+    for (std::size_t i = 0; i < RussianCaptions.size(); ++i) {
+        const std::string_view name = frontend::kCaptionedControls[i];
+        SetCaption(name, russian ? std::string_view(RussianCaptions[i])
+                                 : frontend::CaptionOf(frontend::ControlNamed(name), false));
+    }
+}
+
+// The system's font may be wider than the one the layout was drawn for, so a control grows to show its
+// whole caption; it never shrinks, so that switching languages does not move anything.
+void TfMain::SetCaption(std::string_view control, std::string_view caption) {
+    const HWND native = Control(control);
+    const std::wstring text = platform::Utf16(caption);
+    SetWindowTextW(native, text.c_str());
+    RECT bounds{};
+    GetWindowRect(native, &bounds);
+    const int needed = CaptionWidth(native, font_, frontend::ControlNamed(control).kind, text);
+    if (needed > bounds.right - bounds.left) {
+        SetWindowPos(native, nullptr, 0, 0, needed, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER);
+    }
+}
+
+void TfMain::MakeClick() {
+    if (running_) return;
+    SetText("Cust", frontend::TidyCustomInterval(TextOf("Cust")));
+    SetText("Dir", ResolveDirectory(TextOf("Dir"), ProgramDirectory()));
+    RunRefusingClicks();
+    if (closeAsked_) {
+        DestroyWindow(window_);
+    } else if (Checked("chClose")) {
+        ExitClick();
+    }
+}
+
+void TfMain::ExitClick() {
+    SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+// The run's directory listing and interval slots exist once, so a click that comes through a yield must not
+// start a second run inside the first.
+void TfMain::RunRefusingClicks() {
+    struct Running {
+        TfMain& window;
+        explicit Running(TfMain& form) : window(form) {
+            window.running_ = true;
+            EnableWindow(window.Control("Make"), FALSE);
+        }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+        ~Running() {
+            window.running_ = false;
+            EnableWindow(window.Control("Make"), TRUE);
+            window.ShowPendingCounter();
+        }
+    } running(*this);
+    RunConversion(*this, *this);
+}
+
+std::string TfMain::TextOf(std::string_view control) const {
+    return platform::Utf8(WindowText(Control(control)));
+}
+
+void TfMain::SetText(std::string_view control, std::string_view text) {
+    SetWindowTextW(Control(control), platform::Utf16(text).c_str());
+}
+
+bool TfMain::Checked(std::string_view control) const {
+    return SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TfMain::SetChecked(std::string_view control, bool checked) {
+    if (Checked(control) == checked) return;
+    SendMessageW(Control(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    OnCommand(kFirstControlId + static_cast<int>(IndexOf(control)), BN_CLICKED);
+}
+
+std::string TfMain::directory() const {
+    return TextOf("Dir");
+}
+
+bool TfMain::intervalEnabled(int slot) const {
+    static constexpr std::array<std::string_view, kSlotCount> kIntervalBoxes = {"m5", "m10", "m15", "m60",
+                                                                                "mCust"};
+    return Checked(kIntervalBoxes.at(static_cast<std::size_t>(slot - 1)));
+}
+
+std::string TfMain::customIntervalText() const {
+    return TextOf("Cust");
+}
+
+void TfMain::AddLogLine(std::string_view line) {
+    const HWND log = Control("box");
+    const auto index =
+        SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Utf16(line).c_str()));
+    SendMessageW(log, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+// Called for every line read, so it only keeps the number.
+void TfMain::ShowLineCounter(std::int64_t lineNumber) {
+    pendingLineNumber_ = lineNumber;
+    counterPending_ = true;
+}
+
+// Handling the window's events after every bar record would cost far more than converting: events wait at
+// most kYieldInterval instead, far below what a user notices.
+void TfMain::YieldToWindow() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastYield_ < kYieldInterval) return;
+    lastYield_ = now;
+    ShowPendingCounter();
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        if (!IsDialogMessageW(window_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+void TfMain::ShowPendingCounter() {
+    if (!counterPending_) return;
+    counterPending_ = false;
+    SetText("lbs", LineCounterText(pendingLineNumber_));
+}
+
+void TfMain::Guarded(void (TfMain::*handler)()) {
+    std::string failure;
+    try {
+        (this->*handler)();
+        return;
+    } catch (const std::exception& error) {
+        failure = error.what();
+    } catch (...) {
+        failure = "Unknown failure";
+    }
+    MessageBoxW(window_, platform::Utf16(failure).c_str(), L"Tarnix", MB_OK | MB_ICONERROR);
+}
+
+HWND TfMain::Control(std::string_view name) const {
+    return controls_.at(IndexOf(name));
+}
+
+}  // namespace tarnix::win32
