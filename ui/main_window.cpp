@@ -25,6 +25,8 @@
 namespace tarnix {
 namespace {
 
+// The title is part of the window's design, kept word for word; its "1.12" is not the program's version,
+// which --version and the package take from project(VERSION ...).
 const QString kWindowCaption = QStringLiteral("Tarnix 1.12 - https://tarnix.example");
 constexpr std::chrono::milliseconds kYieldInterval{10};
 
