@@ -5,6 +5,8 @@
 #include <optional>
 #include <system_error>
 
+#include "tarnix/version.h"
+
 namespace tarnix::cli {
 namespace {
 

@@ -8,7 +8,8 @@
 
 namespace tarnix::frontend {
 
-// The designed title. "1.12" belongs to the design and is not the program's version.
+// The title is part of the window's design, kept word for word; its "1.12" is not the program's version,
+// which --version, the package and the installer take from project(VERSION ...).
 inline constexpr std::string_view kWindowCaption = "Tarnix 1.12 - https://tarnix.example";
 // Measures at 96 pixels per inch; a toolkit scales them to the screen's logical density.
 inline constexpr int kDesignPixelsPerInch = 96;

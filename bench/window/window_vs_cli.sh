@@ -3,15 +3,17 @@
 # tarnix-convert over the same generated quotes, with the same intervals and volume, and prints the medians
 # and their ratio. The window's time is that of the "Process" click; the converter's that of its process.
 # Target: the window at most 1.3 times the converter.
-# Usage: bench/window/window_vs_cli.sh [BUILD_DIR] [RUNS] [FILES] [LINES_PER_FILE]
+# Usage: bench/window/window_vs_cli.sh [BUILD_DIR] [RUNS] [FILES] [LINES_PER_FILE]   (BUILD_DIR: build-bench)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build=${1:-build}
+build=${1:-build-bench}
 runs=${2:-5}
 files=${3:-8}
 lines=${4:-150000}
 
-cmake -S . -B "$build" -G Ninja -DTARNIX_BUILD_GUI=ON >/dev/null
+# The window's runner is a benchmark: only trees with TARNIX_BUILD_BENCH have it.
+scripts/install-deps libbenchmark-dev
+cmake -S . -B "$build" -G Ninja -DTARNIX_BUILD_GUI=ON -DTARNIX_BUILD_BENCH=ON -DTARNIX_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target tarnix-convert tarnix-window-run >/dev/null
 
 data="$build/window-bench/${files}x${lines}"

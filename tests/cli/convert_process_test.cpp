@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "converter_process.h"
+#include "tarnix/version.h"
 #include "test_support.h"
 
 namespace tarnix::cli {

@@ -50,6 +50,8 @@ QStringList Captions(const TfMain& window) {
             window.Rus->text()};
 }
 
+// A language's captions followed by those that no language switch changes: the designed window title (its
+// "1.12" belongs to the design, it is not the program's version), the interval boxes and "Russian".
 QStringList WithFixedCaptions(const QStringList& captions) {
     return captions +
            QStringList{
