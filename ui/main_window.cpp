@@ -27,8 +27,6 @@
 namespace tarnix {
 namespace {
 
-constexpr std::chrono::milliseconds kYieldInterval{10};
-
 QString Text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
@@ -256,27 +254,18 @@ void TfMain::AddLogLine(std::string_view line) {
     box->scrollToBottom();
 }
 
-// Called for every line read, so it only keeps the number.
 void TfMain::ShowLineCounter(std::int64_t lineNumber) {
-    pendingLineNumber_ = lineNumber;
-    counterPending_ = true;
+    feedback_.SetLineNumber(lineNumber);
 }
 
-// Handling the window's events costs about as much as converting the lines of a bar, and repainting the
-// counter many times more, so a run that did both after every bar record would take several times as long.
-// Events wait at most kYieldInterval instead, far below what a user notices.
 void TfMain::YieldToWindow() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastYield_ < kYieldInterval) return;
-    lastYield_ = now;
+    if (!feedback_.YieldDue()) return;
     ShowPendingCounter();
     QCoreApplication::processEvents();
 }
 
 void TfMain::ShowPendingCounter() {
-    if (!counterPending_) return;
-    counterPending_ = false;
-    lbs->setText(QString::fromStdString(LineCounterText(pendingLineNumber_)));
+    if (const auto text = feedback_.TakeCounterText()) lbs->setText(QString::fromStdString(*text));
 }
 
 void TfMain::Guarded(void (TfMain::*handler)()) {

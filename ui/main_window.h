@@ -10,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "run_feedback.h"
 #include "tarnix/conversion.h"
 #include "window_design.h"
 
@@ -112,9 +113,7 @@ class TfMain final : public QWidget, public ConversionOptions, public Conversion
     std::array<QCheckBox*, kSlotCount> intervalBoxes_{};
     Captions RussianCaptions;
     char decimalChar_ = '.';
-    std::int64_t pendingLineNumber_ = 0;
-    bool counterPending_ = false;
-    std::chrono::steady_clock::time_point lastYield_;
+    frontend::RunFeedback feedback_;
     bool activated_ = false;
     bool running_ = false;
 };

@@ -13,7 +13,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TfMain";
 constexpr int kFirstControlId = 100;
 constexpr int kIconId = 1;
-constexpr std::chrono::milliseconds kYieldInterval{10};
 constexpr int kListItemHeight = 13;
 
 using frontend::ControlDesign;
@@ -350,18 +349,12 @@ void TfMain::AddLogLine(std::string_view line) {
     SendMessageW(log, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-// Called for every line read, so it only keeps the number.
 void TfMain::ShowLineCounter(std::int64_t lineNumber) {
-    pendingLineNumber_ = lineNumber;
-    counterPending_ = true;
+    feedback_.SetLineNumber(lineNumber);
 }
 
-// Handling the window's events after every bar record would cost far more than converting: events wait at
-// most kYieldInterval instead, far below what a user notices.
 void TfMain::YieldToWindow() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastYield_ < kYieldInterval) return;
-    lastYield_ = now;
+    if (!feedback_.YieldDue()) return;
     ShowPendingCounter();
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -377,9 +370,7 @@ void TfMain::YieldToWindow() {
 }
 
 void TfMain::ShowPendingCounter() {
-    if (!counterPending_) return;
-    counterPending_ = false;
-    SetText("lbs", LineCounterText(pendingLineNumber_));
+    if (const auto text = feedback_.TakeCounterText()) SetText("lbs", *text);
 }
 
 void TfMain::Guarded(void (TfMain::*handler)()) {

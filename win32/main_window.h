@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "run_feedback.h"
 #include "tarnix/conversion.h"
 #include "window_design.h"
 
@@ -92,9 +93,7 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     std::array<HWND, frontend::kControls.size()> controls_{};
     char decimalChar_ = '.';
     Captions RussianCaptions;
-    std::int64_t pendingLineNumber_ = 0;
-    bool counterPending_ = false;
-    std::chrono::steady_clock::time_point lastYield_;
+    frontend::RunFeedback feedback_;
     bool activated_ = false;
     bool running_ = false;
     bool closeAsked_ = false;

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "field_tidy.h"
+#include "run_feedback.h"
 #include "settings_keys.h"
 #include "window_design.h"
 
@@ -15,8 +17,8 @@ namespace tarnix::frontend {
 namespace {
 
 TEST(SettingsKeys, ThirteenPropertiesInTheirOrder) {
-    std::vector<std::string> keys;
-    for (const StoredProperty& stored : kStoredProperties) keys.push_back(KeyOf(stored));
+    std::vector<std::string> keys(kStoredProperties.size());
+    std::transform(kStoredProperties.begin(), kStoredProperties.end(), keys.begin(), KeyOf);
     EXPECT_EQ(keys, (std::vector<std::string>{"Dir_Text", "chClose_Checked", "m10_Checked", "m15_Checked",
                                               "m5_Checked", "m60_Checked", "ms7_Checked", "Cust_Text",
                                               "mCust_Checked", "Period_Checked", "Voluem_Checked",
@@ -26,12 +28,9 @@ TEST(SettingsKeys, ThirteenPropertiesInTheirOrder) {
 TEST(SettingsKeys, ValueFormsReadBackAsWritten) {
     const std::pair<const char*, const char*> quoted[] = {
         //  control text       written
-        {"  c:\\data\\ \t", "c:\\data\\"},
-        {"\"quoted\"", "\"\"quoted\"\""},
-        {"'single'", "\"'single'\""},
-        {"\"", "\"\"\""},
-        {"half\"", "half\""},
-        {"", ""},
+        {"  c:\\data\\ \t", "c:\\data\\"}, {R"("quoted")", R"(""quoted"")"},
+        {"'single'", R"("'single'")"},     {R"(")", R"(""")"},
+        {R"(half")", R"(half")"},          {"", ""},
     };
     for (const auto& [text, written] : quoted) EXPECT_EQ(QuotedText(text), written) << text;
 
@@ -94,6 +93,22 @@ TEST(WindowDesign, ScalesToTheScreensDensity) {
     }};
     for (const auto& [pixels, dpi, scaled] : cases)
         EXPECT_EQ(Scaled(pixels, dpi), scaled) << pixels << " " << dpi;
+}
+
+TEST(RunFeedback, ShowsEachNewLineNumberOnceAndYieldsAtMostEvery10Milliseconds) {
+    RunFeedback feedback;
+    EXPECT_EQ(feedback.TakeCounterText(), std::nullopt);
+    feedback.SetLineNumber(7);
+    feedback.SetLineNumber(8);
+    EXPECT_EQ(feedback.TakeCounterText(), "Строка: 8");
+    EXPECT_EQ(feedback.TakeCounterText(), std::nullopt);
+
+    const std::chrono::steady_clock::time_point start{std::chrono::hours(1)};
+    using std::chrono::milliseconds;
+    EXPECT_TRUE(feedback.YieldDue(start));
+    EXPECT_FALSE(feedback.YieldDue(start + milliseconds(9)));
+    EXPECT_TRUE(feedback.YieldDue(start + milliseconds(10)));
+    EXPECT_FALSE(feedback.YieldDue(start + milliseconds(15)));
 }
 
 }  // namespace

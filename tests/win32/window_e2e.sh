@@ -6,6 +6,8 @@
 # place: closing it at once writes them back unchanged.
 # Usage: window_e2e.sh TARNIX_EXE TARNIX_CONVERT EXAMPLES_DIR   (WINEPREFIX must be set)
 set -euo pipefail
+# shellcheck source=../e2e_session.sh
+source "$(dirname "$0")/../e2e_session.sh"
 exe=$1
 convert=$2
 examples=$3
@@ -27,14 +29,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb "$work"
 
 appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
 ini=$(winepath -u "$appdata")/Tarnix.ini
@@ -43,14 +38,7 @@ rm -f "$ini"
 # A long file besides the examples, so that the run is still going on when "Exit" is clicked.
 mkdir "$work/quotes"
 cp "$examples"/*.txt "$work/quotes/"
-awk 'BEGIN {
-  print "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>"
-  for (i = 0; i < 200000; i++) {
-    day = int(i / 600); minute = i % 600
-    printf "LONG,1,2024%02d%02d,%02d%02d00,%.2f,%.2f,%.2f,%.2f,%d\r\n", int(day / 28) % 12 + 1, day % 28 + 1,
-           9 + int(minute / 60), minute % 60, 100 + i % 7, 101 + i % 5, 99 - i % 3, 100 + i % 4, 10 + i % 90
-  }
-}' >"$work/quotes/LONG.txt"
+write_long_quotes "$work/quotes/LONG.txt" 200000
 cp -r "$work/quotes" "$work/expected"
 "$convert" -i 5,60 --volume "$work/expected" >/dev/null
 
