@@ -39,7 +39,7 @@ cp -r "$work/quotes" "$work/expected"
 XDG_CONFIG_HOME="$work/config" "$tarnix" 2>"$work/tarnix.log" &
 tarnix_pid=$!
 # The designed title: its 1.12 is part of the design, not the program's version.
-window=$(xdotool search --sync --onlyvisible --name '^Tarnix 1\.12 - ')
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tarnix 1\.12 - ')
 at() { echo mousemove --window "$window" "$1" "$2" click --delay 0 1; }
 
 # The first activation selects the directory field's text, so typing replaces it.

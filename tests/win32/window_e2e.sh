@@ -31,6 +31,10 @@ trap cleanup EXIT
 
 start_xvfb "$work"
 
+# A wine session that an earlier step started without an X server has no display for windows: this test
+# starts a session of its own.
+wineserver -k 2>/dev/null || true
+wineserver -w
 appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
 ini=$(winepath -u "$appdata")/Tarnix.ini
 rm -f "$ini"
@@ -45,7 +49,8 @@ cp -r "$work/quotes" "$work/expected"
 start() {
   wine "$exe" >"$work/tarnix.log" 2>&1 &
   tarnix_pid=$!
-  window=$(xdotool search --sync --onlyvisible --name '^Tarnix 1\.12 - ' | head -1)
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tarnix 1\.12 - ' | head -1)
+  [ -n "$window" ] || { echo "the window did not appear:"; cat "$work/tarnix.log"; exit 1; }
   xdotool windowfocus --sync "$window"
 }
 finish() {
