@@ -100,6 +100,10 @@ inline constexpr std::array<ControlDesign, 20> kControls = {{
     {"box", ControlKind::kListBox, "", {4, 106, 307, 123}, "", ""},
 }};
 
+// The line counter `lbs` is drawn 97 pixels wide; in a system font wider than the design's, a seven-digit
+// line number would be cut off there, so both windows give it the room up to "Process".
+inline constexpr int kLineCounterWidth = 138;
+
 // The ten controls whose captions follow the language, in the order in which the Russian ones are kept.
 inline constexpr std::array<std::string_view, 10> kCaptionedControls = {
     "GroupBox1", "Label1", "ms7", "PER", "Period", "Voluem", "chClose", "lbs", "Make", "Exit"};

@@ -130,9 +130,8 @@ void TfMain::CreateControls() {
     box->setUniformItemSizes(true);
     Bevel3 = design.Add<QFrame>(this, "Bevel3");
     Bevel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    // Wider than drawn, up to "Process": in the system font a seven-digit line number would be cut off.
     lbs = design.Add<QLabel>(this, "lbs");
-    lbs->resize(design.Scaled(138), lbs->height());
+    lbs->resize(design.Scaled(frontend::kLineCounterWidth), lbs->height());
     intervalBoxes_ = {m5, m10, m15, m60, mCust};
 }
 

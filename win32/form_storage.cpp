@@ -80,13 +80,6 @@ void FormStorage::Write(std::string_view key, std::string_view value) {
                                               writePath_.c_str()) == 0;
 }
 
-int FormStorage::PixelsPerInch() const {
-    const HDC screen = GetDC(nullptr);
-    const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return pixelsPerInch;
-}
-
 void FormStorage::RestoreSettings() {
     saved_ = false;
     restored_ = true;
@@ -124,7 +117,7 @@ void FormStorage::RestorePlacement() {
     const LONG height = normal.bottom - normal.top;
     const auto norm = frontend::PositionsOf(normPos, Positions(normal));
     if (!normPos.empty()) normal = {norm[0], norm[1], norm[0] + width, norm[1] + height};
-    if (ReadInteger("PixelsPerInch", PixelsPerInch()) != PixelsPerInch()) found = false;
+    if (ReadInteger("PixelsPerInch", form_.pixelsPerInch()) != form_.pixelsPerInch()) found = false;
     if (found) SetWindowPlacement(form_.handle(), &placement);
 }
 
@@ -172,7 +165,7 @@ void FormStorage::SavePlacement() {
     const std::string suffix = ScreenSizeSuffix();
     Write("Flags", std::to_string(placement.flags));
     Write("ShowCmd", std::to_string(placement.showCmd));
-    Write("PixelsPerInch", std::to_string(PixelsPerInch()));
+    Write("PixelsPerInch", std::to_string(form_.pixelsPerInch()));
     Write("MinMaxPos" + suffix, minMaxPos);
     Write("MinMaxPos", minMaxPos);
     Write("NormPos" + suffix, normPos);

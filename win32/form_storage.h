@@ -35,7 +35,6 @@ class FormStorage {
     void RestoreProperties();
     void SavePlacement();
     void SaveProperties();
-    int PixelsPerInch() const;
 
     TfMain& form_;
     std::wstring readPath_;

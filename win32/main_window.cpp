@@ -58,9 +58,7 @@ frontend::Bounds WindowBounds(const ControlDesign& control) {
 }
 
 std::size_t IndexOf(std::string_view name) {
-    const auto found = std::find_if(frontend::kControls.begin(), frontend::kControls.end(),
-                                    [name](const ControlDesign& control) { return control.name == name; });
-    return static_cast<std::size_t>(std::distance(frontend::kControls.begin(), found));
+    return static_cast<std::size_t>(&frontend::ControlNamed(name) - frontend::kControls.data());
 }
 
 std::wstring WindowText(HWND window) {
@@ -208,9 +206,9 @@ void TfMain::CreateControls() {
     SetText("Dir", "c:\\");
     SetText("Cust", kDefaultCustomInterval);
     SendMessageW(Control("box"), LB_SETITEMHEIGHT, 0, frontend::Scaled(kListItemHeight, pixelsPerInch_));
-    // Wider than drawn, up to "Process": a seven-digit line number in another font would be cut off.
-    SetWindowPos(Control("lbs"), nullptr, 0, 0, frontend::Scaled(138, pixelsPerInch_),
-                 frontend::Scaled(13, pixelsPerInch_), SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(Control("lbs"), nullptr, 0, 0, frontend::Scaled(frontend::kLineCounterWidth, pixelsPerInch_),
+                 frontend::Scaled(frontend::ControlNamed("lbs").bounds.height, pixelsPerInch_),
+                 SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void TfMain::OnCommand(int id, int code) {

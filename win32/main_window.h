@@ -26,6 +26,8 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     TfMain& operator=(const TfMain&) = delete;
 
     HWND handle() const { return window_; }
+    // The screen's logical pixels per inch, by which the design is scaled.
+    int pixelsPerInch() const { return pixelsPerInch_; }
     // Hooks of the settings storage: at the first show, before the window is visible; at every close the
     // window is asked for; when the window is destroyed.
     std::function<void()> onShow;
