@@ -70,7 +70,11 @@ start
 # The first activation selects the directory field's text, so typing replaces it.
 xdotool type --delay 5 "$(winepath -w "$work/quotes")"
 # 5 min, 60 min, Calculate Volume; then Process and Exit in one go, so that Exit comes during the run.
-xdotool $(at 22 80) $(at 194 80) $(at 13 304)
+# One at a time, each after the window has handled the last: a fresh wine session is slow to take clicks.
+for box in "22 80" "194 80" "13 304"; do
+  xdotool $(at $box)
+  sleep 0.3
+done
 xdotool windowmove --sync "$window" 300 200
 xdotool $(at 185 380) $(at 273 380)
 finish
