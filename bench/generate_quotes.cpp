@@ -1,6 +1,11 @@
 // Writes deterministic random-walk quote files for the benchmarks: a header, CR LF line ends, several
-// tickers and dates a file, prices with two to four decimals and volumes. Tick files hold many quotes a
-// minute; the others one quote a minute.
+// tickers and dates a file, prices and volumes. The shapes:
+//   ticks          many quotes a minute, prices with one to four decimals
+//   minutes        one quote a minute, prices with one to four decimals
+//   padded-minutes one quote a minute, prices padded with zeros to seven decimals ("485.5600000"), as
+//                  several data services write them: reading and number parsing dominate a conversion
+//   five-minutes   one quote every five minutes, prices with two decimals: nearly two bars come out of
+//                  every line at 5, 10, 15 and 60 minutes, so writing records dominates
 
 #include <algorithm>
 #include <charconv>
@@ -13,6 +18,19 @@
 
 namespace {
 
+struct Shape {
+    int secondsApart;  // 0: one to six seconds at random
+    int decimals;      // 0: the ticker's own
+    int paddedDecimals;
+};
+
+Shape ShapeNamed(std::string_view name) {
+    if (name == "ticks") return {0, 0, 0};
+    if (name == "padded-minutes") return {60, 0, 7};
+    if (name == "five-minutes") return {300, 2, 0};
+    return {60, 0, 0};
+}
+
 struct TickerStyle {
     std::string name;
     int decimals;
@@ -21,14 +39,16 @@ struct TickerStyle {
 
 class QuoteWriter {
   public:
-    QuoteWriter(std::FILE* out, std::uint64_t seed, bool tickData)
-        : out_(out), random_(seed), tickData_(tickData) {}
+    QuoteWriter(std::FILE* out, std::uint64_t seed, Shape shape) : out_(out), random_(seed), shape_(shape) {}
 
     // Writes whole trading days until at least `bytes` are written.
     void Write(std::uint64_t bytes) {
         Put("<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n");
         TickerStyle tickers[] = {
             {"SBER", 2, 25050}, {"GAZP", 2, 16025}, {"VTBR", 4, 245}, {"LKOH", 1, 70125}};
+        if (shape_.decimals != 0) {
+            for (TickerStyle& ticker : tickers) RescalePrice(ticker, shape_.decimals);
+        }
         for (int day = 0; written_ < bytes; ++day) {
             for (TickerStyle& ticker : tickers) {
                 if (written_ >= bytes) break;
@@ -38,6 +58,11 @@ class QuoteWriter {
     }
 
   private:
+    static void RescalePrice(TickerStyle& ticker, int decimals) {
+        for (; ticker.decimals < decimals; ++ticker.decimals) ticker.priceTicks *= 10;
+        for (; ticker.decimals > decimals; --ticker.decimals) ticker.priceTicks /= 10;
+    }
+
     static std::string DateOf(int day) {
         const int month = 1 + (day / 28) % 12;
         const int year = 2020 + day / (28 * 12);
@@ -49,7 +74,7 @@ class QuoteWriter {
     void WriteDay(TickerStyle& ticker, const std::string& date) {
         for (int second = 10 * 3600; second < 18 * 3600 + 45 * 60;) {
             WriteQuote(ticker, date, second);
-            second += tickData_ ? static_cast<int>(1 + random_() % 6) : 60;
+            second += shape_.secondsApart != 0 ? shape_.secondsApart : static_cast<int>(1 + random_() % 6);
         }
     }
 
@@ -64,7 +89,7 @@ class QuoteWriter {
         char time[8];
         std::snprintf(time, sizeof time, "%02d%02d%02d", second / 3600, second / 60 % 60, second % 60);
         Put(ticker.name);
-        Put(tickData_ ? ",0," : ",1,");
+        Put(shape_.secondsApart == 0 ? ",0," : shape_.secondsApart == 60 ? ",1," : ",5,");
         Put(date);
         Put(",");
         Put(time);
@@ -84,6 +109,7 @@ class QuoteWriter {
         Put(".");
         const std::string fraction = std::to_string(scale + ticks % scale);
         Put(std::string_view(fraction).substr(1));
+        for (int i = decimals; i < shape_.paddedDecimals; ++i) Put("0");
     }
 
     void PutInteger(std::int64_t value) {
@@ -99,7 +125,7 @@ class QuoteWriter {
 
     std::FILE* out_;
     std::mt19937_64 random_;
-    bool tickData_;
+    Shape shape_;
     std::uint64_t written_ = 0;
 };
 
@@ -107,7 +133,8 @@ class QuoteWriter {
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: %s OUTPUT MEGABYTES SEED ticks|minutes\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT MEGABYTES SEED ticks|minutes|padded-minutes|five-minutes\n",
+                     argv[0]);
         return 2;
     }
     std::FILE* out = std::fopen(argv[1], "wb");
@@ -116,6 +143,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::uint64_t bytes = std::strtoull(argv[2], nullptr, 10) * 1000 * 1000;
-    QuoteWriter(out, std::strtoull(argv[3], nullptr, 10), std::string_view(argv[4]) == "ticks").Write(bytes);
+    QuoteWriter(out, std::strtoull(argv[3], nullptr, 10), ShapeNamed(argv[4])).Write(bytes);
     return std::fclose(out) == 0 ? 0 : 1;
 }

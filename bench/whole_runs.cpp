@@ -1,5 +1,7 @@
-// Times whole runs of the converter against the physical limit of reading the same files, and prints a
-// Markdown table: every command runs several times, interleaved, and the median counts.
+// Times whole runs of the converter against the I/O floor of the same work, and prints a Markdown table:
+// every command runs several times, interleaved, and the median counts. The floor is `cat` of the quote files
+// plus writing as many bytes as the bar files hold into a new file: what a converter that cost nothing
+// would still spend.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,10 +27,16 @@ struct Measure {
     long peakRssKb = 0;
 };
 
+enum class Setup {
+    kNone,
+    kFreshCopy,    // the converter writes bar files: it gets a fresh copy of the data each run
+    kNoFloorFile,  // the floor writes a new file each run
+};
+
 struct Command {
     std::string label;
     std::vector<std::string> argv;
-    bool needsFreshCopy = false;  // the converter writes bar files: it gets a fresh copy of the data each run
+    Setup setup = Setup::kNone;
     std::vector<Measure> runs;
 };
 
@@ -80,12 +89,42 @@ Measure RunOnce(const std::vector<std::string>& argv) {
     return {elapsed.count(), usage.ru_maxrss};
 }
 
-void RunWithFreshCopy(Command& command, const DataSet& data, const fs::path& scratch) {
+// Bytes of the bar files in `dir`.
+std::uintmax_t BarFileBytes(const fs::path& dir) {
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().filename().string().find("-m") != std::string::npos) bytes += entry.file_size();
+    }
+    return bytes;
+}
+
+// Runs the converter on a fresh copy of the data; returns the bytes of the bar files it wrote.
+std::uintmax_t RunOnFreshCopy(std::vector<Measure>& runs, const std::vector<std::string>& argv,
+                              const DataSet& data, const fs::path& scratch) {
     fs::remove_all(scratch);
     fs::copy(data.dir, scratch);
     ::sync();  // the copy's write-back would otherwise compete with the timed run
-    command.runs.push_back(RunOnce(command.argv));
+    runs.push_back(RunOnce(argv));
+    const std::uintmax_t bytes = BarFileBytes(scratch);
     fs::remove_all(scratch);
+    return bytes;
+}
+
+void RunCommand(Command& command, const DataSet& data, const fs::path& scratch, const fs::path& floorFile) {
+    switch (command.setup) {
+        case Setup::kFreshCopy:
+            RunOnFreshCopy(command.runs, command.argv, data, scratch);
+            return;
+        case Setup::kNoFloorFile:
+            fs::remove(floorFile);
+            ::sync();
+            command.runs.push_back(RunOnce(command.argv));
+            fs::remove(floorFile);
+            return;
+        case Setup::kNone:
+            command.runs.push_back(RunOnce(command.argv));
+            return;
+    }
 }
 
 double Median(std::vector<double> values) {
@@ -100,8 +139,9 @@ std::vector<double> Seconds(const Command& command) {
     return seconds;
 }
 
+// The floor's row comes second, after `cat`.
 void PrintRows(const DataSet& data, const std::vector<Command>& commands) {
-    const double catSeconds = Median(Seconds(commands.front()));
+    const double floorSeconds = Median(Seconds(commands[1]));
     for (const Command& command : commands) {
         const std::vector<double> seconds = Seconds(command);
         const double median = Median(seconds);
@@ -110,7 +150,7 @@ void PrintRows(const DataSet& data, const std::vector<Command>& commands) {
         std::printf("| %s | `%s` | %.3f (%.3f-%.3f) | %.0f | %.1f | %.2f | %.1f |\n", data.name.c_str(),
                     command.label.c_str(), median, *std::min_element(seconds.begin(), seconds.end()),
                     *std::max_element(seconds.begin(), seconds.end()), data.megabytes / median,
-                    data.lines / median / 1e6, catSeconds / median, static_cast<double>(peakKb) / 1024);
+                    data.lines / median / 1e6, floorSeconds / median, static_cast<double>(peakKb) / 1024);
     }
 }
 
@@ -119,25 +159,31 @@ std::vector<std::string> With(std::vector<std::string> head, const std::vector<s
     return head;
 }
 
+std::vector<std::string> ConvertArgv(const std::string& convert, const fs::path& scratch, int workers) {
+    return {convert, "-i", "5,10,15,60", "--volume", "-j", std::to_string(workers), scratch.string()};
+}
+
+// `cat` of the files, then as many zero bytes as the bar files hold written into a new file.
+std::vector<std::string> FloorArgv(const DataSet& data, std::uintmax_t barBytes, const fs::path& floorFile) {
+    const std::string script = "cat \"$@\" >/dev/null && dd if=/dev/zero of='" + floorFile.string() +
+                               "' bs=1M count=" + std::to_string(barBytes) + " iflag=count_bytes status=none";
+    return With({"sh", "-c", script, "sh"}, data.files);
+}
+
 void Bench(const DataSet& data, const std::string& convert, const fs::path& scratch,
            const std::vector<int>& workerCounts, int runs) {
-    std::vector<Command> commands = {{"cat", With({"cat"}, data.files), false, {}},
-                                     {"wc -l", With({"wc", "-l"}, data.files), false, {}}};
+    // An untimed run first: it warms up, and its bar files give the floor's size.
+    std::vector<Measure> warmUp;
+    const std::uintmax_t barBytes = RunOnFreshCopy(warmUp, ConvertArgv(convert, scratch, 1), data, scratch);
+    const fs::path floorFile = scratch.string() + "-floor.bin";
+    std::vector<Command> commands = {{"cat", With({"cat"}, data.files), Setup::kNone, {}},
+                                     {"floor", FloorArgv(data, barBytes, floorFile), Setup::kNoFloorFile, {}}};
     for (const int workers : workerCounts) {
-        commands.push_back(
-            {"tarnix-convert -i 5,10,15,60 --volume -j " + std::to_string(workers),
-             {convert, "-i", "5,10,15,60", "--volume", "-j", std::to_string(workers), scratch.string()},
-             true,
-             {}});
+        commands.push_back({"tarnix-convert -i 5,10,15,60 --volume -j " + std::to_string(workers),
+                            ConvertArgv(convert, scratch, workers), Setup::kFreshCopy, {}});
     }
     for (int run = 0; run < runs; ++run) {
-        for (Command& command : commands) {
-            if (command.needsFreshCopy) {
-                RunWithFreshCopy(command, data, scratch);
-            } else {
-                command.runs.push_back(RunOnce(command.argv));
-            }
-        }
+        for (Command& command : commands) RunCommand(command, data, scratch, floorFile);
     }
     PrintRows(data, commands);
 }
@@ -145,24 +191,25 @@ void Bench(const DataSet& data, const std::string& convert, const fs::path& scra
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: %s TARNIX_CONVERT LARGE_DIR MANY_DIR SCRATCH_DIR RUNS\n", argv[0]);
+    if (argc != 7) {
+        std::fprintf(stderr, "usage: %s TARNIX_CONVERT PARSE_BOUND_DIR WRITE_BOUND_DIR MANY_DIR SCRATCH_DIR RUNS\n",
+                     argv[0]);
         return 2;
     }
     const std::string convert = argv[1];
-    const fs::path scratch = argv[4];
-    const int runs = std::max(1, std::atoi(argv[5]));
-    const DataSet large = LoadDataSet("1 large file", argv[2]);
-    DataSet many = LoadDataSet("", argv[3]);
-    many.name = std::to_string(many.files.size()) + " files";
-    std::printf(
-        "Input: %s %.0f MB, %.1f M lines; %s %.0f MB, %.1f M lines. Medians of %d runs, seconds "
-        "(min-max).\n\n",
-        large.name.c_str(), large.megabytes, large.lines / 1e6, many.name.c_str(), many.megabytes,
-        many.lines / 1e6, runs);
-    std::printf("| data | command | wall s | MB/s | M lines/s | ratio to cat | peak RSS MB |\n");
+    const fs::path scratch = argv[5];
+    const int runs = std::max(1, std::atoi(argv[6]));
+    const std::vector<DataSet> sets = {LoadDataSet("parse-bound", argv[2]), LoadDataSet("write-bound", argv[3]),
+                                       LoadDataSet("16 files", argv[4])};
+    std::printf("Input:");
+    for (const DataSet& data : sets) {
+        std::printf(" %s %.0f MB, %.1f M lines;", data.name.c_str(), data.megabytes, data.lines / 1e6);
+    }
+    std::printf(" medians of %d runs, seconds (min-max).\n\n", runs);
+    std::printf("| data | command | wall s | MB/s | M lines/s | ratio to floor | peak RSS MB |\n");
     std::printf("|---|---|---|---|---|---|---|\n");
-    Bench(large, convert, scratch, {1}, runs);
-    Bench(many, convert, scratch, {1, 2}, runs);
+    Bench(sets[0], convert, scratch, {1}, runs);
+    Bench(sets[1], convert, scratch, {1}, runs);
+    Bench(sets[2], convert, scratch, {1, 2}, runs);
     return 0;
 }

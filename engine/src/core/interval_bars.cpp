@@ -148,33 +148,41 @@ void BarFolder::WriteBar(IntervalSlot& slot) {
         end = kMinutesPerDay - 1;  // midnight closes the day it ends
     }
     slot.barEnd = end;
-    ComposeRecord(slot, date, end);
-    slot.file->Write(record_);
+    slot.file->Write(ComposeRecord(slot, date, end));
     slot.open = 0;
     report_.YieldToWindow();
 }
 
-void BarFolder::ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end) {
-    const ShortText interval = FormatInteger(slot.interval);
-    record_.assign(seriesTicker_);
-    if (options_.addPeriodToSymbol()) record_.append(interval.view());
-    if (options_.addMs7Period()) {
-        AppendField(slot.interval <= 60 ? interval.view() : "1");
-    } else if (options_.addPerField()) {
-        AppendField("I");
-    }
-    AppendField(date);
-    AppendField(FormatBarTime(end).view());
-    for (const float price : {slot.open, slot.high, slot.low, slot.close}) {
-        AppendField(FormatQuoteNumber(kPriceDecimals, price, marks_.decimal).view());
-    }
-    if (options_.withVolume()) AppendField(FormatInteger(slot.volume).view());
-    record_.append("\r\n");
-}
+// The longest record apart from its ticker and date: the ticker's interval, the period field, the time,
+// four prices, the volume, the commas and the line end.
+constexpr std::size_t kMaxRecordExtra = 8 * ShortText::kCapacity;
 
-void BarFolder::AppendField(std::string_view text) {
-    record_.push_back(',');
-    record_.append(text);
+std::string_view BarFolder::ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end) {
+    const std::size_t bound = seriesTicker_.size() + date.size() + kMaxRecordExtra;
+    if (record_.size() < bound) record_.resize(bound);
+    char* const first = record_.data();
+    char* out = WriteText(first, seriesTicker_);
+    if (options_.addPeriodToSymbol()) out = WriteInteger(out, slot.interval);
+    if (options_.addMs7Period()) {
+        *out++ = ',';
+        out = slot.interval <= 60 ? WriteInteger(out, slot.interval) : WriteText(out, "1");
+    } else if (options_.addPerField()) {
+        out = WriteText(out, ",I");
+    }
+    *out++ = ',';
+    out = WriteText(out, date);
+    *out++ = ',';
+    out = WriteBarTime(out, end);
+    for (const float price : {slot.open, slot.high, slot.low, slot.close}) {
+        *out++ = ',';
+        out = WriteQuoteNumber(out, kPriceDecimals, price, marks_.decimal);
+    }
+    if (options_.withVolume()) {
+        *out++ = ',';
+        out = WriteInteger(out, slot.volume);
+    }
+    out = WriteText(out, "\r\n");
+    return {first, static_cast<std::size_t>(out - first)};
 }
 
 }  // namespace tarnix

@@ -63,8 +63,8 @@ class BarFolder {
     void WriteBar(IntervalSlot& slot);
 
   private:
-    void ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end);
-    void AppendField(std::string_view text);
+    // The record of the slot's bar, ending at `end` on `date`; valid until the next record is composed.
+    std::string_view ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end);
 
     IntervalSlots& slots_;
     const ConversionOptions& options_;
@@ -73,7 +73,7 @@ class BarFolder {
     std::string seriesTicker_;
     std::string seriesDate_;
     QuoteLine quote_;
-    std::string record_;  // the record being composed; its capacity is kept from bar to bar
+    std::string record_;  // room for the record being composed, kept from bar to bar
 };
 
 }  // namespace tarnix

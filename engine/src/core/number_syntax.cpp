@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <limits>
 #include <string>
@@ -108,14 +109,24 @@ std::optional<float> ConvertFloatParts(const FloatParts& parts) {
     return ConvertFloatText(heap.data(), heap.data() + FormFloatText(parts, heap.data()));
 }
 
-// Digits with at most one decimal mark of either kind, such as 250.50 or 0,0245: the price form of nearly
-// every quote. When the digits make an integer m below 2^24 with at most 10 decimals, m and 10^decimals are
-// exact singles and their IEEE quotient is the correctly rounded value, the same as the full conversion.
+// Whether a double lies exactly halfway between two normal singles: it has 29 more mantissa bits than a
+// single, and of those exactly the top one is set.
+bool IsHalfwayBetweenSingles(double value) {
+    constexpr std::uint64_t kExtraBits = (std::uint64_t{1} << 29) - 1;
+    return (std::bit_cast<std::uint64_t>(value) & kExtraBits) == std::uint64_t{1} << 28;
+}
+
+// Digits with at most one decimal mark of either kind, such as 250.50, 0,0245 or 485.5600000: the price form
+// of nearly every quote. When the digits make an integer m below 2^53, m and 10^decimals are exact doubles and
+// their quotient is the double nearest to the text. Rounding that to single gives the single nearest to the
+// text, except when the double lies exactly halfway between two singles: the text may then lie a little to
+// either side, and the full conversion decides.
 std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks marks) {
-    static constexpr std::array<float, 11> kPowersOf10 = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                          1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    constexpr std::uint64_t kExactLimit = 1u << 24;
-    constexpr std::size_t kMaxDigits = 18;  // no overflow of the 64-bit sum
+    static constexpr std::array<double, 19> kPowersOf10 = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                                           1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
+                                                           1e14, 1e15, 1e16, 1e17, 1e18};
+    constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+    constexpr std::size_t kMaxDigits = kPowersOf10.size() - 1;  // no overflow of the 64-bit sum
     const char* p = text.data();
     const char* const end = p + text.size();
     std::uint64_t digits = 0;
@@ -128,11 +139,12 @@ std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks ma
         for (; p != end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
         decimals = static_cast<std::size_t>(p - fractionStart);
     }
-    if (p != end || integerCount == 0 || integerCount + decimals > kMaxDigits ||
-        decimals >= kPowersOf10.size() || digits >= kExactLimit) {
+    if (p != end || integerCount == 0 || integerCount + decimals > kMaxDigits || digits >= kExactLimit) {
         return std::nullopt;
     }
-    return static_cast<float>(digits) / kPowersOf10[decimals];
+    const double quotient = static_cast<double>(digits) / kPowersOf10[decimals];
+    if (IsHalfwayBetweenSingles(quotient)) return std::nullopt;
+    return static_cast<float>(quotient);
 }
 
 // The integer syntax at the width of Int: hex values up to all ones wrap to negative numbers (two's

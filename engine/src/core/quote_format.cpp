@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -131,19 +130,25 @@ void TidyDecimals(ShortText& text) {
 // result there and the decimals can be rounded straight from the binary value.
 constexpr float kFastPathLimit = 1099511627776.0f;  // 2^40
 constexpr int kFastPathMaxDecimals = 4;
-constexpr std::array<std::uint64_t, kFastPathMaxDecimals + 1> kPowersOf10 = {1, 10, 100, 1000, 10000};
 
 bool FitsFastPath(int digits, float value) {
     return digits >= 0 && digits <= kFastPathMaxDecimals && std::fabs(value) < kFastPathLimit;
 }
 
-// |value| * 10^digits rounded half away from zero, exactly: |value| is m * 2^e with a 24-bit m.
-std::uint64_t ScaledMagnitude(int digits, float value) {
+constexpr std::uint64_t PowerOf10(int exponent) {
+    std::uint64_t power = 1;
+    for (int i = 0; i < exponent; ++i) power *= 10;
+    return power;
+}
+
+// |value| * 10^Digits rounded half away from zero, exactly: |value| is m * 2^e with a 24-bit m.
+template <int Digits>
+std::uint64_t ScaledMagnitude(float value) {
     const auto bits = std::bit_cast<std::uint32_t>(value);
     const auto biased = static_cast<int>((bits >> 23) & 0xFF);
     const std::uint64_t mantissa = (bits & 0x7FFFFFu) | (biased != 0 ? 0x800000u : 0u);
     const int exponent = (biased != 0 ? biased : 1) - 150;
-    const std::uint64_t scaled = mantissa * kPowersOf10[static_cast<std::size_t>(digits)];
+    const std::uint64_t scaled = mantissa * PowerOf10(Digits);
     if (exponent >= 0) return scaled << exponent;
     const int shift = -exponent;
     if (shift >= 63) return 0;
@@ -151,25 +156,89 @@ std::uint64_t ScaledMagnitude(int digits, float value) {
     return (scaled >> shift) + (remainder >= (std::uint64_t{1} << (shift - 1)) ? 1 : 0);
 }
 
+// "00" to "99": numbers are written two digits at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+char* WritePair(char* out, std::uint64_t pair) {
+    std::memcpy(out, &kDigitPairs[static_cast<std::size_t>(pair * 2)], 2);
+    return out + 2;
+}
+
+int DigitCount(std::uint64_t value) {
+    static constexpr std::array<std::uint64_t, 20> kPowersOf10 = [] {
+        std::array<std::uint64_t, 20> powers{};
+        for (std::size_t i = 0; i < powers.size(); ++i) powers[i] = PowerOf10(static_cast<int>(i));
+        return powers;
+    }();
+    // 1233 / 4096 is just above log10(2): the guess is the count or one less. Zero has one digit too.
+    value |= 1;
+    const auto guess = static_cast<std::size_t>((std::bit_width(value) * 1233) >> 12);
+    return static_cast<int>(guess) + (value >= kPowersOf10[guess] ? 1 : 0);
+}
+
+char* WriteUnsigned(char* out, std::uint64_t value) {
+    char* const end = out + DigitCount(value);
+    char* first = end;
+    for (; value >= 100; value /= 100) WritePair(first -= 2, value % 100);
+    if (value >= 10) {
+        WritePair(first - 2, value);
+    } else {
+        first[-1] = static_cast<char>('0' + value);
+    }
+    return end;
+}
+
+// Exactly `Count` digits of `value`, with leading zeros.
+template <int Count>
+char* WritePadded(char* out, std::uint64_t value) {
+    if constexpr (Count % 2 != 0) {
+        out[Count - 1] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    for (int i = Count / 2 - 1; i >= 0; --i, value /= 100) WritePair(out + 2 * i, value % 100);
+    return out + Count;
+}
+
 // The record text of the price straight away: with "." or "," as the separator the decimals end at their
 // last non-zero digit, with another separator all of them stay.
-ShortText FastRecordText(int digits, float value, char separator) {
-    const std::uint64_t magnitude = ScaledMagnitude(digits, value);
-    const std::uint64_t unit = kPowersOf10[static_cast<std::size_t>(digits)];
-    ShortText text;
-    if (std::signbit(value) && magnitude != 0) text.Append('-');
-    text.AppendInteger(static_cast<std::int64_t>(magnitude / unit));
-    if (digits == 0) return text;
-    const bool tidy = separator == '.' || separator == ',';
-    text.Append(tidy ? '.' : separator);
-    std::uint64_t fraction = magnitude % unit;
-    std::uint64_t place = unit / 10;
-    while (place > 0 && !(tidy && fraction == 0)) {
-        text.Append(static_cast<char>('0' + fraction / place));
-        fraction %= place;
-        place /= 10;
+template <int Digits>
+char* WriteFastPrice(char* out, float value, char separator) {
+    const std::uint64_t magnitude = ScaledMagnitude<Digits>(value);
+    constexpr std::uint64_t kUnit = PowerOf10(Digits);
+    if (std::signbit(value) && magnitude != 0) *out++ = '-';
+    out = WriteUnsigned(out, magnitude / kUnit);
+    if constexpr (Digits > 0) {
+        const bool tidy = separator == '.' || separator == ',';
+        *out++ = tidy ? '.' : separator;
+        out = WritePadded<Digits>(out, magnitude % kUnit);
+        // The dot itself is not a zero: "251." stays.
+        if (tidy) {
+            while (out[-1] == '0') --out;
+        }
     }
-    return text;
+    return out;
+}
+
+char* WriteFastPrice(char* out, int digits, float value, char separator) {
+    switch (digits) {
+        case 0:
+            return WriteFastPrice<0>(out, value, separator);
+        case 1:
+            return WriteFastPrice<1>(out, value, separator);
+        case 2:
+            return WriteFastPrice<2>(out, value, separator);
+        case 3:
+            return WriteFastPrice<3>(out, value, separator);
+        default:
+            return WriteFastPrice<kFastPathMaxDecimals>(out, value, separator);
+    }
 }
 
 }  // namespace
@@ -187,39 +256,48 @@ void ShortText::Prepend(std::string_view text) {
     size_ += count;
 }
 
-void ShortText::AppendInteger(std::int64_t value) {
-    const auto result = std::to_chars(chars_.data() + size_, chars_.data() + kCapacity, value);
-    if (result.ec == std::errc()) size_ = static_cast<std::size_t>(result.ptr - chars_.data());
+char* WriteInteger(char* out, std::int64_t value) {
+    if (value < 0) *out++ = '-';
+    const auto magnitude = static_cast<std::uint64_t>(value);
+    return WriteUnsigned(out, value < 0 ? 0 - magnitude : magnitude);
 }
 
-ShortText FormatInteger(std::int64_t value) {
-    ShortText text;
-    text.AppendInteger(value);
-    return text;
-}
-
-ShortText FormatBarTime(std::int32_t minute) {
+char* WriteBarTime(char* out, std::int32_t minute) {
     const std::int32_t hours = minute / 60;
     if (minute >= 0 && hours < 100) {
-        const std::int32_t rest = minute % 60;
-        ShortText text;
-        for (const std::int32_t digit : {hours / 10, hours % 10, rest / 10, rest % 10}) {
-            text.Append(static_cast<char>('0' + digit));
-        }
-        text.Append("00");
-        return text;
+        out = WritePair(out, static_cast<std::uint64_t>(hours));
+        out = WritePair(out, static_cast<std::uint64_t>(minute % 60));
+        return WritePair(out, 0);
     }
     ShortText text = FormatInteger(minute - 60 * hours);
     if (text.view().size() < 2) text.Prepend("0");
     text.Prepend(FormatInteger(hours).view());
     if (text.view().size() < 4) text.Prepend("0");
     text.Append("00");
+    return WriteText(out, text.view());
+}
+
+char* WriteQuoteNumber(char* out, int digits, float value, char decimalChar) {
+    if (FitsFastPath(digits, value)) return WriteFastPrice(out, digits, value, decimalChar);
+    return WriteText(out, FormatQuoteNumberExact(digits, value, decimalChar).view());
+}
+
+ShortText FormatInteger(std::int64_t value) {
+    ShortText text;
+    text.SetEnd(WriteInteger(text.data(), value));
+    return text;
+}
+
+ShortText FormatBarTime(std::int32_t minute) {
+    ShortText text;
+    text.SetEnd(WriteBarTime(text.data(), minute));
     return text;
 }
 
 ShortText FormatQuoteNumber(int digits, float value, char decimalChar) {
-    if (FitsFastPath(digits, value)) return FastRecordText(digits, value, decimalChar);
-    return FormatQuoteNumberExact(digits, value, decimalChar);
+    ShortText text;
+    text.SetEnd(WriteQuoteNumber(text.data(), digits, value, decimalChar));
+    return text;
 }
 
 ShortText FormatQuoteNumberExact(int digits, float value, char decimalChar) {

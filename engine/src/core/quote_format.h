@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace tarnix {
@@ -17,13 +18,13 @@ class ShortText {
 
     std::string_view view() const { return {chars_.data(), size_}; }
     char* data() { return chars_.data(); }
+    // Takes the characters written at data() up to `end`.
+    void SetEnd(const char* end) { size_ = static_cast<std::size_t>(end - chars_.data()); }
     void Truncate(std::size_t size) { size_ = std::min(size, size_); }
     void Append(std::string_view text);
     void Append(char c) {
         if (size_ < kCapacity) chars_[size_++] = c;
     }
-    // Appends the decimal text of `value`, with a minus sign when negative.
-    void AppendInteger(std::int64_t value);
     void Prepend(std::string_view text);
 
   private:
@@ -31,7 +32,18 @@ class ShortText {
     std::size_t size_ = 0;
 };
 
-// The decimal text of a 32-bit integer, with a minus sign when negative.
+// The writers of a record's pieces, for composing a record in place: each writes its text at `out`, which
+// must have room for ShortText::kCapacity characters, and returns the end of the text. The Format functions
+// below give the same texts as ShortText.
+inline char* WriteText(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+char* WriteInteger(char* out, std::int64_t value);
+char* WriteBarTime(char* out, std::int32_t minute);
+char* WriteQuoteNumber(char* out, int digits, float value, char decimalChar);
+
+// The decimal text of an integer, with a minus sign when negative.
 ShortText FormatInteger(std::int64_t value);
 
 // The bar time: hours and minutes of `minute` as HHMM00; hours of 24 and more are written as they are.

@@ -3,7 +3,9 @@
 // Reading a quote file line by line and taking the fields of a data line by position.
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,8 +32,21 @@ inline std::string_view CopyClamped(std::string_view line, LinePos start, LinePo
 inline LinePos FindCommaFrom(std::string_view text, LinePos from) {
     if (from < 1) from = 1;
     const auto length = static_cast<LinePos>(text.size());
-    // Fields are short: a plain loop finds the next comma sooner than a library search gets going.
-    for (LinePos pos = from; pos <= length; ++pos) {
+    LinePos pos = from;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Eight characters at a time: a byte of the word equals ',' exactly where the XOR leaves a zero
+        // byte, and the lowest flagged byte is always a true one.
+        constexpr std::uint64_t kOnes = 0x0101010101010101u;
+        constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+        for (; pos + 7 <= length; pos += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data() + (pos - 1), sizeof word);
+            word ^= kOnes * ',';
+            if (const std::uint64_t commas = (word - kOnes) & ~word & kHighBits; commas != 0)
+                return pos + std::countr_zero(commas) / 8;
+        }
+    }
+    for (; pos <= length; ++pos) {
         if (text[static_cast<std::size_t>(pos - 1)] == ',') return pos;
     }
     return 0;
