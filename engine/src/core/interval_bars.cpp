@@ -7,7 +7,6 @@ namespace tarnix {
 namespace {
 
 constexpr std::int32_t kMinutesPerDay = 1440;
-constexpr int kPriceDecimals = 4;
 
 bool IsLeapYear(std::int32_t year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -93,7 +92,7 @@ std::string_view BarFileHeader(const ConversionOptions& options) {
 
 BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report,
                      DecimalMarks marks)
-    : slots_(slots), options_(options), report_(report), marks_(marks) {}
+    : slots_(slots), options_(options), report_(report), marks_(marks), prices_(marks.decimal) {}
 
 void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     seriesTicker_.clear();
@@ -175,7 +174,7 @@ std::string_view BarFolder::ComposeRecord(const IntervalSlot& slot, std::string_
     out = WriteBarTime(out, end);
     for (const float price : {slot.open, slot.high, slot.low, slot.close}) {
         *out++ = ',';
-        out = WriteQuoteNumber(out, kPriceDecimals, price, marks_.decimal);
+        out = prices_.Write(out, price);
     }
     if (options_.withVolume()) {
         *out++ = ',';

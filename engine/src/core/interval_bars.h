@@ -74,6 +74,7 @@ class BarFolder {
     std::string seriesDate_;
     QuoteLine quote_;
     std::string record_;  // room for the record being composed, kept from bar to bar
+    PriceTextCache prices_;
 };
 
 }  // namespace tarnix

@@ -282,6 +282,20 @@ char* WriteQuoteNumber(char* out, int digits, float value, char decimalChar) {
     return WriteText(out, FormatQuoteNumberExact(digits, value, decimalChar).view());
 }
 
+PriceTextCache::PriceTextCache(char decimalChar)
+    : entries_(std::size_t{1} << kIndexBits), decimalChar_(decimalChar) {}
+
+char* PriceTextCache::Store(Entry& entry, char* out, float value) {
+    char* const end = WriteQuoteNumber(out, kDecimals, value, decimalChar_);
+    const auto size = static_cast<std::size_t>(end - out);
+    if (size <= entry.text.size()) {
+        entry.bits = std::bit_cast<std::uint32_t>(value);
+        entry.size = static_cast<std::uint8_t>(size);
+        std::memcpy(entry.text.data(), out, size);
+    }
+    return end;
+}
+
 ShortText FormatInteger(std::int64_t value) {
     ShortText text;
     text.SetEnd(WriteInteger(text.data(), value));

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace tarnix {
 
@@ -54,6 +56,37 @@ ShortText FormatBarTime(std::int32_t minute);
 // zero. The separator is `decimalChar`; a "," becomes "." and trailing zeros after the "." are dropped, down
 // to the dot itself ("251.").
 ShortText FormatQuoteNumber(int digits, float value, char decimalChar = '.');
+
+// The record texts of the prices written lately, by their bits: a day's quotes keep coming back to the same
+// few hundred prices, so most record prices are copied from here instead of being formatted again. The
+// texts are those of WriteQuoteNumber with the decimals of a record.
+class PriceTextCache {
+  public:
+    static constexpr int kDecimals = 4;
+
+    explicit PriceTextCache(char decimalChar);
+    // WriteQuoteNumber(out, kDecimals, value, decimalChar) for the cache's decimal character.
+    char* Write(char* out, float value) {
+        const auto bits = std::bit_cast<std::uint32_t>(value);
+        Entry& entry = entries_[(bits * 0x9E3779B1u) >> (32 - kIndexBits)];
+        if (entry.size == 0 || entry.bits != bits) return Store(entry, out, value);
+        std::memcpy(out, entry.text.data(), entry.text.size());
+        return out + entry.size;
+    }
+
+  private:
+    static constexpr int kIndexBits = 10;
+    struct Entry {
+        std::uint32_t bits = 0;
+        std::uint8_t size = 0;  // 0: empty; a price text is never empty
+        std::array<char, 16> text{};
+    };
+
+    char* Store(Entry& entry, char* out, float value);
+
+    std::vector<Entry> entries_;
+    char decimalChar_;
+};
 
 // FormatQuoteNumber by exact decimal arithmetic on every digit of the single: the path for values beyond
 // the fast one, and the reference it is tested against.
