@@ -109,6 +109,17 @@ std::optional<float> ConvertFloatParts(const FloatParts& parts) {
     return ConvertFloatText(heap.data(), heap.data() + FormFloatText(parts, heap.data()));
 }
 
+// Reads the decimal digits from `p` on into `digits`; returns the first character after them, or `end`. The
+// value wraps beyond 19 digits, which the callers refuse.
+const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits) {
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) break;
+        digits = digits * 10 + digit;
+    }
+    return p;
+}
+
 // Whether a double lies exactly halfway between two normal singles: it has 29 more mantissa bits than a
 // single, and of those exactly the top one is set.
 bool IsHalfwayBetweenSingles(double value) {
@@ -130,13 +141,12 @@ std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks ma
     const char* p = text.data();
     const char* const end = p + text.size();
     std::uint64_t digits = 0;
-    const char* const integerStart = p;
-    for (; p != end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-    const auto integerCount = static_cast<std::size_t>(p - integerStart);
+    p = ReadDigits(p, end, digits);
+    const auto integerCount = static_cast<std::size_t>(p - text.data());
     std::size_t decimals = 0;
     if (p != end && (*p == marks.decimal || *p == marks.other)) {
         const char* const fractionStart = ++p;
-        for (; p != end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        p = ReadDigits(p, end, digits);
         decimals = static_cast<std::size_t>(p - fractionStart);
     }
     if (p != end || integerCount == 0 || integerCount + decimals > kMaxDigits || digits >= kExactLimit) {
@@ -222,11 +232,20 @@ std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t
     return ConvertFloatParts(parts);
 }
 
-float ParseQuoteNumber(std::string_view text, DecimalMarks marks) {
+namespace {
+
+// The price texts beyond the plain decimals, kept apart so that the plain path stays small.
+[[gnu::noinline]] float ParseUnusualQuoteNumber(std::string_view text, DecimalMarks marks) {
     if (text.empty()) return 0.0f;
-    if (const auto plain = TryParsePlainDecimal(text, marks)) return *plain;
     // Only the first other mark counts as a decimal mark: "1,234.5" then holds two marks and gives 0.
     return TryParseFloat(text, marks.decimal, text.find(marks.other)).value_or(0.0f);
+}
+
+}  // namespace
+
+float ParseQuoteNumber(std::string_view text, DecimalMarks marks) {
+    if (const auto plain = TryParsePlainDecimal(text, marks)) return *plain;
+    return ParseUnusualQuoteNumber(text, marks);
 }
 
 }  // namespace tarnix
