@@ -176,11 +176,14 @@ void Bench(const DataSet& data, const std::string& convert, const fs::path& scra
     std::vector<Measure> warmUp;
     const std::uintmax_t barBytes = RunOnFreshCopy(warmUp, ConvertArgv(convert, scratch, 1), data, scratch);
     const fs::path floorFile = scratch.string() + "-floor.bin";
-    std::vector<Command> commands = {{"cat", With({"cat"}, data.files), Setup::kNone, {}},
-                                     {"floor", FloorArgv(data, barBytes, floorFile), Setup::kNoFloorFile, {}}};
+    std::vector<Command> commands = {
+        {"cat", With({"cat"}, data.files), Setup::kNone, {}},
+        {"floor", FloorArgv(data, barBytes, floorFile), Setup::kNoFloorFile, {}}};
     for (const int workers : workerCounts) {
         commands.push_back({"tarnix-convert -i 5,10,15,60 --volume -j " + std::to_string(workers),
-                            ConvertArgv(convert, scratch, workers), Setup::kFreshCopy, {}});
+                            ConvertArgv(convert, scratch, workers),
+                            Setup::kFreshCopy,
+                            {}});
     }
     for (int run = 0; run < runs; ++run) {
         for (Command& command : commands) RunCommand(command, data, scratch, floorFile);
@@ -192,15 +195,16 @@ void Bench(const DataSet& data, const std::string& convert, const fs::path& scra
 
 int main(int argc, char** argv) {
     if (argc != 7) {
-        std::fprintf(stderr, "usage: %s TARNIX_CONVERT PARSE_BOUND_DIR WRITE_BOUND_DIR MANY_DIR SCRATCH_DIR RUNS\n",
+        std::fprintf(stderr,
+                     "usage: %s TARNIX_CONVERT PARSE_BOUND_DIR WRITE_BOUND_DIR MANY_DIR SCRATCH_DIR RUNS\n",
                      argv[0]);
         return 2;
     }
     const std::string convert = argv[1];
     const fs::path scratch = argv[5];
     const int runs = std::max(1, std::atoi(argv[6]));
-    const std::vector<DataSet> sets = {LoadDataSet("parse-bound", argv[2]), LoadDataSet("write-bound", argv[3]),
-                                       LoadDataSet("16 files", argv[4])};
+    const std::vector<DataSet> sets = {LoadDataSet("parse-bound", argv[2]),
+                                       LoadDataSet("write-bound", argv[3]), LoadDataSet("16 files", argv[4])};
     std::printf("Input:");
     for (const DataSet& data : sets) {
         std::printf(" %s %.0f MB, %.1f M lines;", data.name.c_str(), data.megabytes, data.lines / 1e6);

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "core/conversion_error.h"
 #include "core/interval_bars.h"
@@ -79,6 +81,16 @@ TEST(FormatQuoteNumber, FastPathAgreesWithExactArithmetic) {
             expectSame(digits, value);
         }
     }
+}
+
+TEST(FormatInteger, WritesEveryLengthAndSign) {
+    std::vector<std::int64_t> values = {0, std::numeric_limits<std::int64_t>::min(),
+                                        std::numeric_limits<std::int64_t>::max()};
+    for (std::int64_t power = 1; power <= std::numeric_limits<std::int64_t>::max() / 10; power *= 10) {
+        for (const std::int64_t value : {power - 1, power, power * 10 - 1})
+            values.insert(values.end(), {value, -value});
+    }
+    for (const std::int64_t value : values) EXPECT_EQ(FormatInteger(value).view(), std::to_string(value));
 }
 
 TEST(FormatBarTime, WritesSixDigitsWithHoursBeyond23) {

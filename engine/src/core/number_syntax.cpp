@@ -128,10 +128,10 @@ bool IsHalfwayBetweenSingles(double value) {
 }
 
 // Digits with at most one decimal mark of either kind, such as 250.50, 0,0245 or 485.5600000: the price form
-// of nearly every quote. When the digits make an integer m below 2^53, m and 10^decimals are exact doubles and
-// their quotient is the double nearest to the text. Rounding that to single gives the single nearest to the
-// text, except when the double lies exactly halfway between two singles: the text may then lie a little to
-// either side, and the full conversion decides.
+// of nearly every quote. When the digits make an integer m below 2^53, m and 10^decimals are exact doubles
+// and their quotient is the double nearest to the text. Rounding that to single gives the single nearest to
+// the text, except when the double lies exactly halfway between two singles: the text may then lie a little
+// to either side, and the full conversion decides.
 std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks marks) {
     static constexpr std::array<double, 19> kPowersOf10 = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
                                                            1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
