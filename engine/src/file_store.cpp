@@ -1,14 +1,16 @@
 #include "file_store.h"
 
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace tarnix {
 namespace {
 
-constexpr std::size_t kBarFileBufferSize = std::size_t{64} * 1024;
+// Large blocks mean few system calls for the many short records; pages of the buffer are only touched as
+// records fill them, so a small bar file costs little memory.
+constexpr std::size_t kBarFileBufferSize = std::size_t{256} * 1024;
 
 class InputFile final : public QuoteInput {
   public:
@@ -24,7 +26,8 @@ class InputFile final : public QuoteInput {
 // Records are short: they are gathered in a buffer and written in large blocks.
 class BarFile final : public RecordSink {
   public:
-    explicit BarFile(platform::File file) : file_(std::move(file)), buffer_(kBarFileBufferSize) {}
+    explicit BarFile(platform::File file)
+        : file_(std::move(file)), buffer_(std::make_unique_for_overwrite<char[]>(kBarFileBufferSize)) {}
     BarFile(const BarFile&) = delete;
     BarFile& operator=(const BarFile&) = delete;
     // A file still open here belongs to a failed conversion, whose failure is logged already: what was
@@ -37,11 +40,11 @@ class BarFile final : public RecordSink {
     }
 
     void Write(std::string_view line) override {
-        if (line.size() > buffer_.size() - used_) {
+        if (line.size() > kBarFileBufferSize - used_) {
             Flush();
-            if (line.size() > buffer_.size()) return file_.Write(line.data(), line.size());
+            if (line.size() > kBarFileBufferSize) return file_.Write(line.data(), line.size());
         }
-        std::memcpy(buffer_.data() + used_, line.data(), line.size());
+        std::memcpy(buffer_.get() + used_, line.data(), line.size());
         used_ += line.size();
     }
 
@@ -52,11 +55,11 @@ class BarFile final : public RecordSink {
 
   private:
     void Flush() {
-        if (used_ > 0) file_.Write(buffer_.data(), std::exchange(used_, 0));
+        if (used_ > 0) file_.Write(buffer_.get(), std::exchange(used_, 0));
     }
 
     platform::File file_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // only the first used_ bytes are ever read
     std::size_t used_ = 0;
 };
 
