@@ -1,7 +1,9 @@
 // Arbitrary bytes as a quote file: the reader must yield the lines that a plain split at CR LF, CR and LF
 // gives (up to the first Ctrl-Z), decide header and period from the first line, and split every line
-// without failing other than with the integer message.
+// without failing other than with the integer message. Where the one-pass split takes a line, it must give
+// the fields of the split by positions.
 
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -37,6 +39,21 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
+bool SameFields(const tarnix::QuoteLine& a, const tarnix::QuoteLine& b) {
+    const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+    return a.ticker == b.ticker && a.date == b.date && a.minute == b.minute && bits(a.open) == bits(b.open) &&
+           bits(a.high) == bits(b.high) && bits(a.low) == bits(b.low) && bits(a.close) == bits(b.close) &&
+           a.volume == b.volume;
+}
+
+void CheckOnePassSplit(std::string_view line, tarnix::FileLayout layout, bool volumeCounting) {
+    tarnix::QuoteLine plain;
+    if (!tarnix::SplitPlainLine(line, layout, volumeCounting, {}, plain)) return;
+    tarnix::QuoteLine byPositions;
+    tarnix::SplitByPositions(line, layout, volumeCounting, {}, byPositions);  // must not raise
+    Require(SameFields(plain, byPositions));
+}
+
 // How many bytes each read of the file hands out: mostly a few, so that lines and line ends straddle the
 // reader's refills anywhere, as they do at the end of every block of a large file.
 std::size_t ReadSize(std::uint8_t choice) {
@@ -63,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(next < expected.size() && reader.line == expected[next]);
         Require(reader.lineNumber == static_cast<std::int64_t>(next) + 1);
         ++next;
+        CheckOnePassSplit(reader.line, reader.layout, (data[0] & 4) != 0);
         try {
             tarnix::SplitQuoteLine(reader.line, reader.layout, (data[0] & 4) != 0, {}, quote);
         } catch (const tarnix::ConversionError& error) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <initializer_list>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -211,6 +215,48 @@ TEST(SplitQuoteLine, RaisesForIntegerFieldsThatDoNotConvert) {
         QuoteLine quote;
         test::ExpectConversionError([&, line = line] { SplitQuoteLine(line, {}, true, {}, quote); }, message);
     }
+}
+
+// Lines of the usual form and of many odd ones, built from field texts that the two splits read differently
+// when they differ at all: empty fields, signs, blanks, exponents, long digit runs, exact halves between
+// singles, short times, missing and extra fields.
+std::string RandomQuoteLine(std::mt19937& random) {
+    const auto pick = [&random](std::initializer_list<const char*> texts) {
+        return std::string(texts.begin()[random() % texts.size()]);
+    };
+    std::string line = pick({"SBER", "abc", "", "A B"}) + "," + pick({"1", "", "15"}) + "," +
+                       pick({"20230105", "", "2023"}) + "," + pick({"100500", "1005", "ab0500", "1005001"});
+    const auto fields = 1 + random() % 6;
+    for (std::size_t i = 0; i < fields; ++i) {
+        line += "," + pick({"250.50", "0,0245", "1", ".5", "", "-1.5", "1e5", "12345678901234567890",
+                            "16777217", "250.5000000", " 1", "1.", "247", "$FF", "1234567890123456789"});
+    }
+    line += pick({"", "", ",", ",junk"});
+    if (random() % 4 == 0) line[random() % line.size()] = ",.0 x"[random() % 5];
+    return line;
+}
+
+TEST(SplitQuoteLine, OnePassAgreesWithPositionsWheneverItTakesALine) {
+    std::mt19937 random(11);
+    int taken = 0;
+    for (int i = 0; i < 200'000; ++i) {
+        const std::string line = RandomQuoteLine(random);
+        const FileLayout layout{false, random() % 2 == 0};
+        const bool volumeCounting = random() % 2 == 0;
+        const DecimalMarks marks = DecimalMarks::For(random() % 2 == 0 ? '.' : ',');
+        QuoteLine plain;
+        if (!SplitPlainLine(line, layout, volumeCounting, marks, plain)) continue;
+        ++taken;
+        QuoteLine byPositions;
+        ASSERT_NO_THROW(SplitByPositions(line, layout, volumeCounting, marks, byPositions)) << line;
+        const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+        ASSERT_TRUE(plain.ticker == byPositions.ticker && plain.date == byPositions.date &&
+                    plain.minute == byPositions.minute && bits(plain.open) == bits(byPositions.open) &&
+                    bits(plain.high) == bits(byPositions.high) && bits(plain.low) == bits(byPositions.low) &&
+                    bits(plain.close) == bits(byPositions.close) && plain.volume == byPositions.volume)
+            << line << (layout.hasPeriod ? " with period" : "") << (volumeCounting ? " counting volume" : "");
+    }
+    EXPECT_GT(taken, 2'000);
 }
 
 TEST(LinePositions, FindCommaAndClampedCopy) {

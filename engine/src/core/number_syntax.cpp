@@ -109,17 +109,6 @@ std::optional<float> ConvertFloatParts(const FloatParts& parts) {
     return ConvertFloatText(heap.data(), heap.data() + FormFloatText(parts, heap.data()));
 }
 
-// Reads the decimal digits from `p` on into `digits`; returns the first character after them, or `end`. The
-// value wraps beyond 19 digits, which the callers refuse.
-const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits) {
-    for (; p != end; ++p) {
-        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-        if (digit > 9) break;
-        digits = digits * 10 + digit;
-    }
-    return p;
-}
-
 // Whether a double lies exactly halfway between two normal singles: it has 29 more mantissa bits than a
 // single, and of those exactly the top one is set.
 bool IsHalfwayBetweenSingles(double value) {
@@ -127,34 +116,11 @@ bool IsHalfwayBetweenSingles(double value) {
     return (std::bit_cast<std::uint64_t>(value) & kExtraBits) == std::uint64_t{1} << 28;
 }
 
-// Digits with at most one decimal mark of either kind, such as 250.50, 0,0245 or 485.5600000: the price form
-// of nearly every quote. When the digits make an integer m below 2^53, m and 10^decimals are exact doubles
-// and their quotient is the double nearest to the text. Rounding that to single gives the single nearest to
-// the text, except when the double lies exactly halfway between two singles: the text may then lie a little
-// to either side, and the full conversion decides.
 std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks marks) {
-    static constexpr std::array<double, 19> kPowersOf10 = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
-                                                           1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
-                                                           1e14, 1e15, 1e16, 1e17, 1e18};
-    constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
-    constexpr std::size_t kMaxDigits = kPowersOf10.size() - 1;  // no overflow of the 64-bit sum
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    std::uint64_t digits = 0;
-    p = ReadDigits(p, end, digits);
-    const auto integerCount = static_cast<std::size_t>(p - text.data());
-    std::size_t decimals = 0;
-    if (p != end && (*p == marks.decimal || *p == marks.other)) {
-        const char* const fractionStart = ++p;
-        p = ReadDigits(p, end, digits);
-        decimals = static_cast<std::size_t>(p - fractionStart);
-    }
-    if (p != end || integerCount == 0 || integerCount + decimals > kMaxDigits || digits >= kExactLimit) {
-        return std::nullopt;
-    }
-    const double quotient = static_cast<double>(digits) / kPowersOf10[decimals];
-    if (IsHalfwayBetweenSingles(quotient)) return std::nullopt;
-    return static_cast<float>(quotient);
+    const char* const end = text.data() + text.size();
+    PlainDecimal number;
+    if (ScanPlainDecimal(text.data(), end, marks, number) != end) return std::nullopt;
+    return PlainDecimalValue(number);
 }
 
 // The integer syntax at the width of Int: hex values up to all ones wrap to negative numbers (two's
@@ -184,6 +150,46 @@ std::optional<Int> TryParseIntegerAs(std::string_view text) {
 }
 
 }  // namespace
+
+const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits) {
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) break;
+        digits = digits * 10 + digit;
+    }
+    return p;
+}
+
+const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number) {
+    const char* const integerStart = p;
+    p = ReadDigits(p, end, number.digits);
+    number.integerCount = static_cast<std::size_t>(p - integerStart);
+    if (p != end && (*p == marks.decimal || *p == marks.other)) {
+        const char* const fractionStart = ++p;
+        p = ReadDigits(p, end, number.digits);
+        number.decimals = static_cast<std::size_t>(p - fractionStart);
+    }
+    return p;
+}
+
+// When the digits make an integer m below 2^53, m and 10^decimals are exact doubles and their quotient is the
+// double nearest to the text. Rounding that to single gives the single nearest to the text, except when the
+// double lies exactly halfway between two singles: the text may then lie a little to either side, and the
+// full conversion decides.
+std::optional<float> PlainDecimalValue(const PlainDecimal& number) {
+    static constexpr std::array<double, 19> kPowersOf10 = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                                           1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
+                                                           1e14, 1e15, 1e16, 1e17, 1e18};
+    constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+    constexpr std::size_t kMaxDigits = kPowersOf10.size() - 1;  // no overflow of the 64-bit sum
+    if (number.integerCount == 0 || number.integerCount + number.decimals > kMaxDigits ||
+        number.digits >= kExactLimit) {
+        return std::nullopt;
+    }
+    const double quotient = static_cast<double>(number.digits) / kPowersOf10[number.decimals];
+    if (IsHalfwayBetweenSingles(quotient)) return std::nullopt;
+    return static_cast<float>(quotient);
+}
 
 std::optional<std::int32_t> TryParseInteger(std::string_view text) {
     return TryParseIntegerAs<std::int32_t>(text);

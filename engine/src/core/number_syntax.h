@@ -58,6 +58,24 @@ struct DecimalMarks {
     }
 };
 
+// Reads the decimal digits from `p` on into `digits`; returns the first character after them, or `end`. The
+// value wraps beyond 19 digits, which the callers refuse.
+const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits);
+
+// Digits with at most one decimal mark of either kind, such as 250.50, 0,0245 or 485.5600000: the price form
+// of nearly every quote, which converts without the general float syntax.
+struct PlainDecimal {
+    std::uint64_t digits = 0;  // all digits on both sides of the mark, as one integer
+    std::size_t integerCount = 0;
+    std::size_t decimals = 0;
+};
+
+// Reads a plain decimal from `p` on; returns the first character after it, or `end`.
+const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number);
+// The single nearest to a plain decimal, or nothing when it has no integer digit, or more digits than this
+// quick conversion takes: the general float syntax then decides.
+std::optional<float> PlainDecimalValue(const PlainDecimal& number);
+
 // A price field: the first `marks.other` counts as `marks.decimal`, so "1,5" and "1.5" agree. Never fails:
 // a text that does not convert gives 0.
 float ParseQuoteNumber(std::string_view text, DecimalMarks marks = {});

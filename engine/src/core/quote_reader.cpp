@@ -1,8 +1,11 @@
 #include "quote_reader.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <utility>
 
 #include "core/number_syntax.h"
@@ -46,6 +49,74 @@ void AssignUpperCase(std::string& target, std::string_view text) {
     target.assign(text);
     std::transform(target.begin(), target.end(), target.begin(), UpperCase);
 }
+
+// The one pass of SplitPlainLine over a line, field by field. Each step takes a field that ends at a comma
+// or, for the last one, at the end of the line, and moves past that comma.
+class PlainLineScan {
+  public:
+    // In a field a comma never counts as a decimal mark: it always ends the field.
+    PlainLineScan(std::string_view line, DecimalMarks marks)
+        : p_(line.data()), end_(line.data() + line.size()), marks_(WithoutComma(marks)) {}
+
+    const char* position() const { return p_; }
+    // Whether the last price ran to the end of the line rather than to a comma.
+    bool LineEnded() const { return lineEnded_; }
+
+    bool SkipPastComma() {
+        const char* const comma = std::find(p_, end_, ',');
+        if (comma == end_) return false;
+        p_ = comma + 1;
+        return true;
+    }
+
+    // HHMMSS and the separator after it, which is never looked at: only the hours and minutes count.
+    bool TakeMinute(std::int32_t& minute) {
+        constexpr std::ptrdiff_t kTimeAndSeparator = 7;
+        if (end_ - p_ < kTimeAndSeparator) return false;
+        std::uint64_t hhmm = 0;
+        if (ReadDigits(p_, p_ + 4, hhmm) != p_ + 4) return false;
+        minute = static_cast<std::int32_t>(hhmm / 100 * 60 + hhmm % 100);
+        p_ += kTimeAndSeparator;
+        return true;
+    }
+
+    // A plain decimal that ends at a comma or at the end of the line, with its value.
+    bool TakePrice(float& price) {
+        PlainDecimal number;
+        const char* const stop = ScanPlainDecimal(p_, end_, marks_, number);
+        const std::optional<float> value = PlainDecimalValue(number);
+        if (!value || !EndsField(stop)) return false;
+        price = *value;
+        lineEnded_ = stop == end_;
+        p_ = lineEnded_ ? end_ : stop + 1;
+        return true;
+    }
+
+    // Plain digits that fit the quick integer reading, up to a comma or the end of the line.
+    bool TakeVolume(std::int64_t& volume) {
+        std::uint64_t digits = 0;
+        const char* const stop = ReadDigits(p_, end_, digits);
+        const auto count = stop - p_;
+        if (count == 0 || count > std::numeric_limits<std::int64_t>::digits10 || !EndsField(stop))
+            return false;
+        volume = static_cast<std::int64_t>(digits);
+        return true;
+    }
+
+  private:
+    static DecimalMarks WithoutComma(DecimalMarks marks) {
+        if (marks.decimal == ',') marks.decimal = marks.other;
+        if (marks.other == ',') marks.other = marks.decimal;
+        return marks;
+    }
+
+    bool EndsField(const char* stop) const { return stop == end_ || *stop == ','; }
+
+    const char* p_;
+    const char* end_;
+    DecimalMarks marks_;
+    bool lineEnded_ = false;
+};
 
 }  // namespace
 
@@ -170,9 +241,8 @@ bool ReadNextLine(QuoteReader& reader) {
     return true;
 }
 
-bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote) {
-    if (line.size() <= 10) return false;
+void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
+                      QuoteLine& quote) {
     const auto length = static_cast<LinePos>(line.size());
     const LinePos c0 = FindCommaFrom(line, 1);
     AssignUpperCase(quote.ticker, CopyClamped(line, 1, c0 - 1));
@@ -204,7 +274,7 @@ bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCountin
     quote.volume = 0;
     if (d4 == 0) {
         quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, length - d3), marks);
-        return true;
+        return;
     }
     quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, d4 - d3 - 1), marks);
     if (volumeCounting) {
@@ -213,6 +283,32 @@ bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCountin
             d5 != 0 ? CopyClamped(line, d4 + 1, d5 - d4 - 1) : CopyClamped(line, d4 + 1, length - d4);
         quote.volume = ParseIntegerField<std::int64_t>(TrimControlChars(text));
     }
+}
+
+bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
+                    QuoteLine& quote) {
+    PlainLineScan scan(line, marks);
+    const char* const ticker = scan.position();
+    if (!scan.SkipPastComma()) return false;
+    AssignUpperCase(quote.ticker,
+                    std::string_view(ticker, static_cast<std::size_t>(scan.position() - ticker - 1)));
+    if (layout.hasPeriod && !scan.SkipPastComma()) return false;
+    const char* const date = scan.position();
+    if (!scan.SkipPastComma()) return false;
+    quote.date = std::string_view(date, static_cast<std::size_t>(scan.position() - date - 1));
+    if (!scan.TakeMinute(quote.minute) || !scan.TakePrice(quote.open) || !scan.TakePrice(quote.high) ||
+        !scan.TakePrice(quote.low) || !scan.TakePrice(quote.close)) {
+        return false;
+    }
+    quote.volume = 0;
+    return scan.LineEnded() || !volumeCounting || scan.TakeVolume(quote.volume);
+}
+
+bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
+                    QuoteLine& quote) {
+    if (line.size() <= 10) return false;
+    if (!SplitPlainLine(line, layout, volumeCounting, marks, quote))
+        SplitByPositions(line, layout, volumeCounting, marks, quote);
     return true;
 }
 

@@ -118,4 +118,14 @@ bool ReadNextLine(QuoteReader& reader);
 bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
                     QuoteLine& quote);
 
+// The two ways SplitQuoteLine takes the fields. SplitByPositions takes each field from where the previous
+// comma puts it, as every line is read. SplitPlainLine reads a line of the usual form in one pass: every
+// field up to the date ends at a comma, the time starts with four digits, the prices are plain decimals that
+// fill their fields and the volume (when counted) plain digits. It gives the fields SplitByPositions gives,
+// or false, with `quote` partly written, for a line of any other form.
+void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
+                      QuoteLine& quote);
+bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
+                    QuoteLine& quote);
+
 }  // namespace tarnix
