@@ -42,4 +42,10 @@ int TextWidth(HWND window, HFONT font, std::wstring_view text) {
     return size.cx;
 }
 
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 }  // namespace tarnix::win32

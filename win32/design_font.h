@@ -1,9 +1,10 @@
 #pragma once
 
-// The font of the windows on Windows, and the room a text takes in it.
+// The font of the windows on Windows, the room a text takes in it, and the text a window holds.
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace tarnix::win32 {
@@ -13,5 +14,8 @@ HFONT CreateDesignFont(int pixelsPerInch);
 
 // The width of `text` in `font` as `window` draws it.
 int TextWidth(HWND window, HFONT font, std::wstring_view text);
+
+// The caption or text of a window or control.
+std::wstring WindowText(HWND window);
 
 }  // namespace tarnix::win32

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "design_font.h"
 #include "directory_field.h"
 #include "error_box.h"
 #include "images.h"
@@ -21,12 +22,6 @@ constexpr int kImageWidth = 14;
 constexpr int kImageHeight = 12;
 // Between the text and the button, so that typed text never runs under it.
 constexpr int kTextGap = 2;
-
-std::string WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return platform::Utf8(text);
-}
 
 void RegisterButtonClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW buttonClass{};
@@ -67,8 +62,8 @@ TDirectoryEdit::~TDirectoryEdit() {
 }
 
 void TDirectoryEdit::Browse() {
-    const std::string start =
-        frontend::BrowseStartDirectory(WindowText(edit_), initialDir_, "\\", platform::IsExistingDirectory);
+    const std::string start = frontend::BrowseStartDirectory(platform::Utf8(WindowText(edit_)), initialDir_,
+                                                             "\\", platform::IsExistingDirectory);
     std::optional<std::string> chosen;
     {
         const CriticalErrorsAsFailures errors;

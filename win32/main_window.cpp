@@ -63,12 +63,6 @@ std::size_t IndexOf(std::string_view name) {
     return static_cast<std::size_t>(&frontend::ControlNamed(name) - frontend::kControls.data());
 }
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // The width a control needs to show its whole caption in `font`.
 int CaptionWidth(HWND control, HFONT font, ControlKind kind, std::wstring_view caption) {
     const int width = TextWidth(control, font, caption);

@@ -124,7 +124,9 @@ std::string_view NameOf(int id) {
 
 // A text the system writes into a buffer of ours, asked for with 0 to learn its length.
 std::wstring SystemText(const std::function<DWORD(wchar_t*, DWORD)>& get) {
-    std::wstring text(get(nullptr, 0), L'\0');
+    const DWORD size = get(nullptr, 0);
+    if (size == 0) return {};
+    std::wstring text(size, L'\0');
     text.resize(get(text.data(), static_cast<DWORD>(text.size())));
     return text;
 }
