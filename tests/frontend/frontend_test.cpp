@@ -187,7 +187,7 @@ TEST(DirectoryField, DriveEntryTexts) {
         {kFixed, "system", "", "a: [system]"},
         {kFixed, "", "", "a: []"},
         {kCdRom, "disc", "", "a: [disc]"},
-        {kNetwork, "share", "\\\\server\\share", "a: \\\\server\\share"},
+        {kNetwork, "share", R"(\\server\share)", R"(a: \\server\share)"},
         {kNetwork, "share", "", "a: [share]"},
     }};
     for (const auto& [kind, label, path, entry] : cases)
@@ -197,13 +197,13 @@ TEST(DirectoryField, DriveEntryTexts) {
 // One pixel a character, so that the width names the form that fits.
 TEST(DirectoryField, PathLineShortensStepByStep) {
     const auto width = [](std::string_view text) { return static_cast<int>(text.size()); };
-    const std::string path = "c:\\first\\second\\last";
+    const std::string path = R"(c:\first\second\last)";
     const std::array<std::pair<int, const char*>, 6> cases = {{
         //  width  shown
-        {20, "c:\\first\\second\\last"},
-        {19, "c:\\...\\second\\last"},
-        {17, "c:\\...\\last"},
-        {10, "...\\last"},
+        {20, R"(c:\first\second\last)"},
+        {19, R"(c:\...\second\last)"},
+        {17, R"(c:\...\last)"},
+        {10, R"(...\last)"},
         {7, "last"},
         {1, "last"},
     }};
