@@ -1,6 +1,7 @@
 #include "directory_edit.h"
 
 #include <optional>
+#include <string>
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include "directory_field.h"
 #include "select_dir_dialog.h"
 
 namespace tarnix {
@@ -46,9 +48,11 @@ void TDirectoryEdit::Browse() {
 
 // The dialog opens at the root when there is nothing better to start from.
 QString TDirectoryEdit::StartDirectory() const {
-    QString start = text();
-    if (start.isEmpty()) start = initialDir_.isEmpty() ? QDir::rootPath() : initialDir_;
-    return QFileInfo(start).isDir() ? start : QDir::rootPath();
+    const auto isDirectory = [](const std::string& path) {
+        return QFileInfo(QString::fromStdString(path)).isDir();
+    };
+    return QString::fromStdString(frontend::BrowseStartDirectory(
+        text().toStdString(), initialDir_.toStdString(), QDir::rootPath().toStdString(), isDirectory));
 }
 
 // A context menu that closes hands the focus back too, and must leave the user's selection alone.

@@ -1,35 +1,19 @@
 #include "path_label.h"
 
+#include <string_view>
+
 #include <QEvent>
 #include <QFontMetrics>
-#include <QStringList>
+
+#include "directory_field.h"
 
 namespace tarnix {
-namespace {
-
-QStringList ShorterForms(const QString& path) {
-    QStringList directories = path.split(u'/', Qt::SkipEmptyParts);
-    if (directories.isEmpty()) return {path};
-    const QString name = directories.takeLast();
-    QStringList forms{path};
-    if (!directories.isEmpty()) {
-        for (qsizetype cut = 1; cut <= directories.size(); ++cut) {
-            forms << QStringLiteral("/.../") + (directories.mid(cut) << name).join(u'/');
-        }
-        forms << QStringLiteral(".../") + name;
-    }
-    forms << name;
-    return forms;
-}
-
-}  // namespace
 
 QString ShortenedPath(const QString& path, const QFontMetrics& metrics, int width) {
-    const QStringList forms = ShorterForms(path);
-    for (const QString& form : forms) {
-        if (metrics.horizontalAdvance(form) <= width) return form;
-    }
-    return forms.last();
+    const auto textWidth = [&metrics](std::string_view form) {
+        return metrics.horizontalAdvance(QString::fromUtf8(form.data(), static_cast<qsizetype>(form.size())));
+    };
+    return QString::fromStdString(frontend::ShortenedPath(path.toStdString(), '/', width, textWidth));
 }
 
 // Plain text: a directory name may look like markup.

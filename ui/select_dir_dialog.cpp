@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,17 +23,17 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include "directory_field.h"
 #include "error_box.h"
 #include "path_label.h"
 
 namespace tarnix {
 namespace {
 
-constexpr int kDirEntryHeight = 17;
-constexpr int kFileEntryHeight = 13;
-// Between an entry's image and its name, and from one level of the tree to the next.
-constexpr int kDirEntryGap = 4;
-constexpr int kRootIndent = 2;
+using frontend::DialogControlKind;
+
+// Between an entry's image and its name.
+constexpr int kImageGap = 4;
 
 // Kernel interfaces that hold no files of the user.
 constexpr std::string_view kPseudoFileSystems[] = {
@@ -56,9 +58,16 @@ QStyle::StandardPixmap DriveImage(const QByteArray& type) {
 // A network file system shows where it comes from; any other its label, or its device when it has none.
 QString DriveCaption(const QStorageInfo& volume) {
     const QString device = QString::fromLocal8Bit(volume.device()).toLower();
-    if (IsOneOf(volume.fileSystemType(), kNetworkFileSystems)) return volume.rootPath() + u' ' + device;
+    const frontend::DriveKind kind = IsOneOf(volume.fileSystemType(), kNetworkFileSystems)
+                                         ? frontend::DriveKind::kNetwork
+                                         : frontend::DriveKind::kFixed;
     const QString label = volume.name().isEmpty() ? device : volume.name().toLower();
-    return volume.rootPath() + QStringLiteral(" [") + label + u']';
+    return QString::fromStdString(frontend::DriveEntryText(volume.rootPath().toStdString(), kind,
+                                                           label.toStdString(), device.toStdString()));
+}
+
+QString Text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 // Bind mounts of single files (as in containers) are no place to browse.
@@ -165,58 +174,72 @@ void TSelectDirDlg::OpenStart(const QString& start) {
     }
 }
 
-// Created in tab order, which Qt takes as the focus chain. The directory line lies where the name edit
-// would be, which stays hidden: this dialog never creates directories.
+// Created in tab order, which Qt takes as the focus chain; each label comes right before its buddy.
 void TSelectDirDlg::CreateControls() {
-    const auto place = [this](QWidget* control, const char* name, Bounds bounds) {
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(design_.Rect(bounds));
-    };
-    // A label grows to show its whole caption in the system font, which is wider than the designed one.
-    const auto label = [this](const QString& caption, QWidget* buddy, Bounds bounds) {
-        auto* control = new QLabel(caption, this);
-        control->setBuddy(buddy);
-        QRect geometry = design_.Rect(bounds);
-        geometry.setWidth(std::max(geometry.width(), control->sizeHint().width()));
-        control->setGeometry(geometry);
-    };
-
-    DirList = new QListWidget(this);
-    place(DirList, "DirList", {8, 72, 213, 138});
-    DirList->setItemDelegate(new DirEntryDelegate(Scaled(kDirEntryHeight), Scaled(kDirEntryGap), DirList));
-    DirList->setUniformItemSizes(true);
-    DirList->setIconSize(QSize(Scaled(16), Scaled(16)));
-    DirList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QLabel* label = nullptr;
+    for (const frontend::DialogControlDesign& design : frontend::kDialogControls) {
+        QWidget* control = CreateControl(design);
+        control->setObjectName(Text(design.name));
+        control->setGeometry(design_.Rect(design.bounds));
+        if (!design.visible) control->hide();
+        if (label != nullptr) label->setBuddy(control);
+        label = design.kind == DialogControlKind::kLabel ? static_cast<QLabel*>(control) : nullptr;
+        // A label grows to show its whole caption in the system font, which is wider than the designed one.
+        if (label != nullptr)
+            label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    }
     // Whole entries only: the list ends with its last whole entry.
     const int frame = 2 * DirList->frameWidth();
-    DirList->resize(DirList->width(),
-                    frame + (DirList->height() - frame) / Scaled(kDirEntryHeight) * Scaled(kDirEntryHeight));
-    DirEdit = new QLineEdit(this);
-    place(DirEdit, "DirEdit", {8, 24, 313, 20});
-    DirEdit->hide();
-    DriveList = new QComboBox(this);
-    place(DriveList, "DriveList", {232, 192, 185, 19});
+    const int entryHeight = Scaled(frontend::kDirEntryHeight);
+    DirList->resize(DirList->width(), frame + (DirList->height() - frame) / entryHeight * entryHeight);
     // The style's drop-down box needs more height than the designed one.
     DriveList->setMinimumHeight(DriveList->sizeHint().height());
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    place(OKButton, "OKButton", {256, 224, 77, 27});
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    place(CancelButton, "CancelButton", {340, 224, 77, 27});
-    FileList = new QListWidget(this);
-    place(FileList, "FileList", {232, 72, 185, 93});
-    FileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QPalette grey = FileList->palette();
-    grey.setColor(QPalette::Text, grey.color(QPalette::Disabled, QPalette::Text));
-    FileList->setPalette(grey);
-    DirLabel = new TPathLabel(this);
-    place(DirLabel, "DirLabel", {8, 24, 313, 20});
-
-    label(QStringLiteral("Directory &Name:"), DirEdit, {8, 8, 92, 13});
-    label(QStringLiteral("&Directories:"), DirList, {8, 56, 66, 13});
-    label(QStringLiteral("&Files: (*.*)"), FileList, {232, 56, 57, 13});
-    label(QStringLiteral("D&rives:"), DriveList, {232, 176, 41, 13});
     DirList->setFocus();
+}
+
+QWidget* TSelectDirDlg::CreateControl(const frontend::DialogControlDesign& design) {
+    switch (design.kind) {
+        case DialogControlKind::kLabel:
+            return new QLabel(Text(design.caption), this);
+        case DialogControlKind::kEdit:
+            return DirEdit = new QLineEdit(this);
+        case DialogControlKind::kPathLabel:
+            return DirLabel = new TPathLabel(this);
+        case DialogControlKind::kDirectoryList:
+            return DirList = CreateDirList();
+        case DialogControlKind::kFileList:
+            return FileList = CreateFileList();
+        case DialogControlKind::kDriveList:
+            return DriveList = new QComboBox(this);
+        case DialogControlKind::kButton:
+            break;
+    }
+    auto* button = new QPushButton(Text(design.caption), this);
+    if (design.name == "OKButton") {
+        OKButton = button;
+        OKButton->setDefault(true);
+    } else if (design.name == "CancelButton") {
+        CancelButton = button;
+    }
+    return button;
+}
+
+QListWidget* TSelectDirDlg::CreateDirList() {
+    auto* list = new QListWidget(this);
+    list->setItemDelegate(new DirEntryDelegate(Scaled(frontend::kDirEntryHeight), Scaled(kImageGap), list));
+    list->setUniformItemSizes(true);
+    list->setIconSize(QSize(Scaled(16), Scaled(16)));
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return list;
+}
+
+QListWidget* TSelectDirDlg::CreateFileList() {
+    auto* list = new QListWidget(this);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette grey = list->palette();
+    grey.setColor(QPalette::Text, grey.color(QPalette::Disabled, QPalette::Text));
+    list->setPalette(grey);
+    return list;
 }
 
 // A single click only highlights an entry; a double click opens it.
@@ -240,8 +263,8 @@ void TSelectDirDlg::FillDriveList() {
 // A drive without a medium, or a directory removed or locked since it was listed.
 void TSelectDirDlg::OpenBrowsed(const QString& directory) {
     if (const std::error_code error = EnterDirectory(directory)) {
-        ShowErrorBox(this, QStringLiteral("Cannot open %1: %2")
-                               .arg(directory, QString::fromLocal8Bit(error.message().c_str())));
+        ShowErrorBox(this, QString::fromStdString(
+                               frontend::CannotOpenMessage(directory.toStdString(), error.message())));
         SelectDriveOf(directory_);
         return;
     }
@@ -258,27 +281,22 @@ void TSelectDirDlg::Show(const QString& directory) {
 }
 
 // The root, each directory on the path down to the open one, the open one itself, then its subdirectories
-// one level further in.
+// one level further in. The style has no image of its own for the open directory.
 void TSelectDirDlg::FillDirList() {
     const QIcon opened = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    const auto add = [this](const QIcon& image, const QString& name, const QString& path, int indent) {
-        auto* entry = new QListWidgetItem(image, name, DirList);
-        entry->setData(kPathRole, path);
-        entry->setData(kIndentRole, indent);
-    };
+    std::vector<std::string> subdirectories;
+    for (const QString& name : SortedEntries(directory_, QDir::Dirs))
+        subdirectories.push_back(name.toStdString());
     DirList->clear();
-    QString path = QDir::rootPath();
-    int indent = Scaled(kRootIndent);
-    add(opened, path, path, indent);
-    for (const QString& name : directory_.split(u'/', Qt::SkipEmptyParts)) {
-        path = QDir(path).filePath(name);
-        indent += Scaled(kDirEntryGap);
-        add(opened, name, path, indent);
-    }
-    DirList->setCurrentRow(DirList->count() - 1);
-    for (const QString& name : SortedEntries(directory_, QDir::Dirs)) {
-        add(closed, name, QDir(directory_).filePath(name), indent + Scaled(kDirEntryGap));
+    for (const frontend::DirEntry& entry :
+         frontend::DirListEntries(directory_.toStdString(), '/', subdirectories)) {
+        const bool isClosed = entry.image == frontend::FolderImage::kClosed;
+        auto* item =
+            new QListWidgetItem(isClosed ? closed : opened, QString::fromStdString(entry.name), DirList);
+        item->setData(kPathRole, QString::fromStdString(entry.path));
+        item->setData(kIndentRole, Scaled(entry.indent));
+        if (entry.image == frontend::FolderImage::kCurrent) DirList->setCurrentItem(item);
     }
 }
 
@@ -286,7 +304,7 @@ void TSelectDirDlg::FillFileList() {
     FileList->clear();
     for (const QString& name : SortedEntries(directory_, QDir::Files)) {
         auto* entry = new QListWidgetItem(name, FileList);
-        entry->setSizeHint(QSize(0, Scaled(kFileEntryHeight)));
+        entry->setSizeHint(QSize(0, Scaled(frontend::kFileEntryHeight)));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "design_scale.h"
+#include "directory_field.h"
 
 class QComboBox;
 class QLineEdit;
@@ -51,6 +52,9 @@ class TSelectDirDlg final : public QDialog {
 
   private:
     void CreateControls();
+    QWidget* CreateControl(const frontend::DialogControlDesign& design);
+    QListWidget* CreateDirList();
+    QListWidget* CreateFileList();
     void ConnectHandlers();
     void FillDriveList();
     // Opens a directory the user picked; when it cannot be entered, says why and keeps the open one.

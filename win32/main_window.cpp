@@ -1,9 +1,7 @@
 #include "main_window.h"
 
-#include <algorithm>
-#include <exception>
-#include <iterator>
-
+#include "design_font.h"
+#include "error_box.h"
 #include "field_tidy.h"
 #include "platform/platform.h"
 
@@ -32,6 +30,10 @@ NativeClass NativeClassOf(ControlKind kind) {
         case ControlKind::kSeparator:
             return {L"STATIC", kChild | SS_ETCHEDHORZ, 0};
         case ControlKind::kDirectoryField:
+            // Typed characters pass through the OEM character set, and the folder button inside is never
+            // painted over.
+            return {L"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL | ES_OEMCONVERT | WS_CLIPCHILDREN,
+                    WS_EX_CLIENTEDGE};
         case ControlKind::kEdit:
             return {L"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case ControlKind::kGroupBox:
@@ -61,54 +63,17 @@ std::size_t IndexOf(std::string_view name) {
     return static_cast<std::size_t>(&frontend::ControlNamed(name) - frontend::kControls.data());
 }
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-// The design font where the system has it, else the font of the system's dialogs.
-HFONT CreateDesignFont(int pixelsPerInch) {
-    LOGFONTW font{};
-    font.lfHeight = -frontend::Scaled(frontend::kFontPixels, pixelsPerInch);
-    font.lfCharSet = DEFAULT_CHARSET;
-    const HDC screen = GetDC(nullptr);
-    bool present = false;
-    wcscpy_s(font.lfFaceName, L"MS Sans Serif");
-    EnumFontFamiliesExW(
-        screen, &font,
-        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-            *reinterpret_cast<bool*>(found) = true;
-            return 0;
-        },
-        reinterpret_cast<LPARAM>(&present), 0);
-    ReleaseDC(nullptr, screen);
-    if (!present) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        std::copy(std::begin(metrics.lfMessageFont.lfFaceName), std::end(metrics.lfMessageFont.lfFaceName),
-                  std::begin(font.lfFaceName));
-    }
-    return CreateFontIndirectW(&font);
-}
-
 // The width a control needs to show its whole caption in `font`.
 int CaptionWidth(HWND control, HFONT font, ControlKind kind, std::wstring_view caption) {
-    const HDC context = GetDC(control);
-    const HGDIOBJ previous = SelectObject(context, font);
-    SIZE size{};
-    GetTextExtentPoint32W(context, caption.data(), static_cast<int>(caption.size()), &size);
-    SelectObject(context, previous);
-    ReleaseDC(control, context);
+    const int width = TextWidth(control, font, caption);
     switch (kind) {
         case ControlKind::kCheckBox:
-            return size.cx + GetSystemMetrics(SM_CXMENUCHECK) + 6;
+            return width + GetSystemMetrics(SM_CXMENUCHECK) + 6;
         case ControlKind::kButton:
         case ControlKind::kGroupBox:
-            return size.cx + 16;
+            return width + 16;
         default:
-            return size.cx;
+            return width;
     }
 }
 
@@ -165,7 +130,6 @@ LRESULT TfMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) != WA_INACTIVE && !activated_) {
                 activated_ = true;
                 SetFocus(Control("Dir"));
-                SendMessageW(Control("Dir"), EM_SETSEL, 0, -1);
                 Guarded(&TfMain::FormActivate);
                 return 0;
             }
@@ -204,6 +168,7 @@ void TfMain::CreateControls() {
         if (!design.russian.empty()) SetCaption(design.name, design.russian);
     }
     SetText("Dir", "c:\\");
+    Dir = std::make_unique<TDirectoryEdit>(Control("Dir"), pixelsPerInch_, font_);
     SetText("Cust", kDefaultCustomInterval);
     SendMessageW(Control("box"), LB_SETITEMHEIGHT, 0, frontend::Scaled(kListItemHeight, pixelsPerInch_));
     SetWindowPos(Control("lbs"), nullptr, 0, 0, frontend::Scaled(frontend::kLineCounterWidth, pixelsPerInch_),
@@ -372,16 +337,7 @@ void TfMain::ShowPendingCounter() {
 }
 
 void TfMain::Guarded(void (TfMain::*handler)()) {
-    std::string failure;
-    try {
-        (this->*handler)();
-        return;
-    } catch (const std::exception& error) {
-        failure = error.what();
-    } catch (...) {
-        failure = "Unknown failure";
-    }
-    MessageBoxW(window_, platform::Utf16(failure).c_str(), L"Tarnix", MB_OK | MB_ICONERROR);
+    RunGuarded(window_, [this, handler] { (this->*handler)(); });
 }
 
 HWND TfMain::Control(std::string_view name) const {

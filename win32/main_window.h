@@ -9,9 +9,11 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "directory_edit.h"
 #include "run_feedback.h"
 #include "tarnix/conversion.h"
 #include "window_design.h"
@@ -93,6 +95,8 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     HFONT font_ = nullptr;
     int pixelsPerInch_ = frontend::kDesignPixelsPerInch;
     std::array<HWND, frontend::kControls.size()> controls_{};
+    // The directory field's behaviour on top of the edit `Dir`.
+    std::unique_ptr<TDirectoryEdit> Dir;
     char decimalChar_ = '.';
     Captions RussianCaptions;
     frontend::RunFeedback feedback_;

@@ -1,13 +1,16 @@
-// The tables that both windows share: the stored keys and their value forms, the field tidy-up and the
-// design's layout.
+// The tables that both windows share: the stored keys and their value forms, the field tidy-up, the
+// design's layout and the directory field with its folder dialog.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "directory_field.h"
 #include "field_tidy.h"
 #include "run_feedback.h"
 #include "settings_keys.h"
@@ -109,6 +112,105 @@ TEST(RunFeedback, ShowsEachNewLineNumberOnceAndYieldsAtMostEvery10Milliseconds) 
     EXPECT_FALSE(feedback.YieldDue(start + milliseconds(9)));
     EXPECT_TRUE(feedback.YieldDue(start + milliseconds(10)));
     EXPECT_FALSE(feedback.YieldDue(start + milliseconds(15)));
+}
+
+// Created in this order, the controls get their focus order, and a label's focus key reaches its buddy.
+TEST(DirectoryField, DialogControlsInFocusOrderWithEachLabelBeforeItsBuddy) {
+    int nextTab = 0;
+    for (std::size_t i = 0; i < kDialogControls.size(); ++i) {
+        const DialogControlDesign& control = kDialogControls[i];
+        EXPECT_LE(control.bounds.left + control.bounds.width, kSelectDirClientWidth) << control.caption;
+        EXPECT_LE(control.bounds.top + control.bounds.height, kSelectDirClientHeight) << control.caption;
+        if (control.tab >= 0) {
+            EXPECT_EQ(control.tab, nextTab++) << control.name;
+        }
+        if (control.kind == DialogControlKind::kLabel) {
+            ASSERT_LT(i + 1, kDialogControls.size());
+            EXPECT_EQ(kDialogControls[i + 1].name, control.buddy) << control.caption;
+        }
+    }
+    EXPECT_EQ(nextTab, 8);
+}
+
+TEST(DirectoryField, BrowseStartsAtTheTextElseTheEarlierChoiceElseTheRoot) {
+    const std::set<std::string> existing = {"c:\\data\\", "c:\\data", "c:\\old"};
+    const auto isDirectory = [&existing](const std::string& path) { return existing.count(path) > 0; };
+    const std::array<std::array<const char*, 3>, 6> cases = {{
+        //  text            earlier choice  start
+        {"c:\\data\\", "", "c:\\data\\"},
+        {"c:\\data\\", "c:\\old", "c:\\data\\"},
+        {"c:\\missing", "c:\\old", "\\"},
+        {"", "c:\\old", "c:\\old"},
+        {"", "c:\\gone", "\\"},
+        {"", "", "\\"},
+    }};
+    for (const auto& [text, earlier, start] : cases)
+        EXPECT_EQ(BrowseStartDirectory(text, earlier, "\\", isDirectory), start) << text << " " << earlier;
+}
+
+// A drive root opens the drive's current directory, as the bare drive names it.
+TEST(DirectoryField, StartPatternOpensItsDirectory) {
+    const std::array<std::array<const char*, 3>, 3> cases = {{
+        //  start          pattern              full pattern opens
+        {"c:\\data\\", "c:\\data\\*.*", "c:\\data"},
+        {"c:\\data", "c:\\data\\*.*", "c:\\data"},
+        {"c:\\", "c:\\*.*", "c:"},
+    }};
+    for (const auto& [start, pattern, opened] : cases) {
+        EXPECT_EQ(StartPattern(start, '\\'), pattern);
+        EXPECT_EQ(DirectoryOfPattern(pattern), opened);
+    }
+    EXPECT_EQ(StartPattern("\\", '\\'), "\\*.*");
+    EXPECT_EQ(DirectoryOfPattern("\\\\server\\share\\*.*"), std::nullopt);
+    EXPECT_EQ(DirectoryOfPattern("c:"), std::nullopt);
+}
+
+TEST(DirectoryField, DirListIndentsThePathAndTheSubdirectories) {
+    using enum FolderImage;
+    EXPECT_EQ(DirListEntries("C:\\data\\sub", '\\', {"a", "B"}),
+              (std::vector<DirEntry>{{"C:\\", "C:\\", 2, kOpened},
+                                     {"data", "C:\\data", 6, kOpened},
+                                     {"sub", "C:\\data\\sub", 10, kCurrent},
+                                     {"a", "C:\\data\\sub\\a", 14, kClosed},
+                                     {"B", "C:\\data\\sub\\B", 14, kClosed}}));
+    EXPECT_EQ(DirListEntries("C:\\", '\\', {"x"}),
+              (std::vector<DirEntry>{{"C:\\", "C:\\", 2, kCurrent}, {"x", "C:\\x", 6, kClosed}}));
+    EXPECT_EQ(DirListEntries("/home", '/', {}),
+              (std::vector<DirEntry>{{"/", "/", 2, kOpened}, {"home", "/home", 6, kCurrent}}));
+}
+
+TEST(DirectoryField, DriveEntryTexts) {
+    using enum DriveKind;
+    const std::array<std::tuple<DriveKind, const char*, const char*, const char*>, 6> cases = {{
+        //  kind      label     network path              entry
+        {kRemovable, "floppy", "", "a:"},
+        {kFixed, "system", "", "a: [system]"},
+        {kFixed, "", "", "a: []"},
+        {kCdRom, "disc", "", "a: [disc]"},
+        {kNetwork, "share", R"(\\server\share)", R"(a: \\server\share)"},
+        {kNetwork, "share", "", "a: [share]"},
+    }};
+    for (const auto& [kind, label, path, entry] : cases)
+        EXPECT_EQ(DriveEntryText("a:", kind, label, path), entry);
+}
+
+// One pixel a character, so that the width names the form that fits.
+TEST(DirectoryField, PathLineShortensStepByStep) {
+    const auto width = [](std::string_view text) { return static_cast<int>(text.size()); };
+    const std::string path = R"(c:\first\second\last)";
+    const std::array<std::pair<int, const char*>, 6> cases = {{
+        //  width  shown
+        {20, R"(c:\first\second\last)"},
+        {19, R"(c:\...\second\last)"},
+        {17, R"(c:\...\last)"},
+        {10, R"(...\last)"},
+        {7, "last"},
+        {1, "last"},
+    }};
+    for (const auto& [available, shown] : cases)
+        EXPECT_EQ(ShortenedPath(path, '\\', available, width), shown) << available;
+    EXPECT_EQ(ShortenedPath("c:\\", '\\', 1, width), "c:\\");
+    EXPECT_EQ(ShortenedPath("/last", '/', 1, width), "last");
 }
 
 }  // namespace

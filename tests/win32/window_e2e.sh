@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Drives tarnix.exe under wine in an X server of its own, as a user would: types the directory, ticks 5 and
-# 60 minutes and the volume, moves the window, clicks "Process" and at once "Exit". The run must go on to its
-# end and the program must end after it, leaving the bar files that the Linux converter writes for the same
-# directory and a Tarnix.ini in %APPDATA% with its 22 keys. A second start must restore the values and the
-# place: closing it at once writes them back unchanged.
+# Drives tarnix.exe under wine in an X server of its own, as a user would: types the directory, takes it
+# through the folder dialog (Alt+Down, OK), ticks 5 and 60 minutes and the volume, moves the window, clicks
+# "Process" and at once "Exit". The run must go on to its end and the program must end after it, leaving the
+# bar files that the Linux converter writes for the same directory and a Tarnix.ini in %APPDATA% with its 22
+# keys. A second start must restore the values and the place: closing it at once, after a folder dialog left
+# with Escape, writes them back unchanged.
 # Usage: window_e2e.sh TARNIX_EXE TARNIX_CONVERT EXAMPLES_DIR   (WINEPREFIX must be set)
 set -euo pipefail
 # shellcheck source=../e2e_session.sh
@@ -65,10 +66,26 @@ finish() {
 # Window coordinates of a point of the client area as designed: wine draws a 3-pixel border and a 19-pixel
 # tool caption.
 at() { echo mousemove --window "$window" $(($1 + 3)) $(($2 + 19)) click --delay 0 1; }
+# Opens the folder dialog with Alt+Down in the directory field and closes it with the key $1.
+folder_dialog() {
+  xdotool key alt+Down
+  dialog=$(timeout 60 xdotool search --sync --onlyvisible --name '^Select Directory$' | head -1)
+  [ -n "$dialog" ] || { echo "Alt+Down did not open the folder dialog"; exit 1; }
+  xdotool windowfocus --sync "$dialog" key "$1"
+  for _ in $(seq 300); do
+    xdotool search --onlyvisible --name '^Select Directory$' >/dev/null || return 0
+    sleep 0.1
+  done
+  echo "$1 did not close the folder dialog"
+  exit 1
+}
 
 start
-# The first activation selects the directory field's text, so typing replaces it.
-xdotool type --delay 5 "$(winepath -w "$work/quotes")"
+# The first activation selects the directory field's text, so typing replaces it. OK in the folder dialog
+# writes the directory that opened back without its "\", which "Process" then adds again: the run converts
+# that directory only if the dialog opened there.
+xdotool type --delay 5 "$(winepath -w "$work/quotes")\\"
+folder_dialog Return
 # 5 min, 60 min, Calculate Volume; then Process and Exit in one go, so that Exit comes during the run.
 # One at a time, each after the window has handled the last: a fresh wine session is slow to take clicks.
 for box in "22 80" "194 80" "13 304"; do
@@ -90,6 +107,7 @@ done
 cp "$ini" "$work/first.ini"
 
 start
+folder_dialog Escape
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/ *Position: \([0-9]*,[0-9]*\).*/\1/p')
 [ "$geometry" = "300,200" ] || { echo "the second start opened at $geometry, not at 300,200"; exit 1; }
 xdotool $(at 273 380)
