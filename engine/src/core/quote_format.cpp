@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 namespace tarnix {
@@ -159,9 +160,9 @@ std::uint64_t ScaledMagnitude(float value) {
 // "00" to "99": numbers are written two digits at a time.
 constexpr std::array<char, 200> kDigitPairs = [] {
     std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
     }
     return pairs;
 }();
@@ -202,7 +203,7 @@ char* WritePadded(char* out, std::uint64_t value) {
         out[Count - 1] = static_cast<char>('0' + value % 10);
         value /= 10;
     }
-    for (int i = Count / 2 - 1; i >= 0; --i, value /= 100) WritePair(out + 2 * i, value % 100);
+    for (std::ptrdiff_t i = Count / 2 - 1; i >= 0; --i, value /= 100) WritePair(out + 2 * i, value % 100);
     return out + Count;
 }
 
