@@ -21,6 +21,10 @@ std::optional<std::int64_t> TryParseInteger64(std::string_view text);
 std::int32_t ParseInteger(std::string_view text);
 std::int64_t ParseInteger64(std::string_view text);
 
+// Reads the decimal digits from `p` on into `digits`; returns the first character after them, or `end`. The
+// value wraps beyond 19 digits, which the callers refuse.
+const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits);
+
 // ParseInteger (for hours and minutes) and ParseInteger64 (for volumes) for the fields of every quote line:
 // a few plain digits, as such fields nearly always are, are taken on the spot.
 template <typename Int>
@@ -33,12 +37,10 @@ Int ParseIntegerField(std::string_view text) {
         }
     };
     if (text.empty() || text.size() > std::numeric_limits<Int>::digits10) return parse(text);
-    Int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return parse(text);
-        value = static_cast<Int>(value * 10 + (c - '0'));
-    }
-    return value;
+    const char* const end = text.data() + text.size();
+    std::uint64_t value = 0;
+    if (ReadDigits(text.data(), end, value) != end) return parse(text);
+    return static_cast<Int>(value);
 }
 
 // The float syntax with `decimalChar` as the decimal mark (and the character at `extraMarkAt`, if any),
@@ -57,10 +59,6 @@ struct DecimalMarks {
         return {decimalChar, decimalChar == ',' ? '.' : ','};
     }
 };
-
-// Reads the decimal digits from `p` on into `digits`; returns the first character after them, or `end`. The
-// value wraps beyond 19 digits, which the callers refuse.
-const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits);
 
 // Digits with at most one decimal mark of either kind, such as 250.50, 0,0245 or 485.5600000: the price form
 // of nearly every quote, which converts without the general float syntax.

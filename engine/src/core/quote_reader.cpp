@@ -58,13 +58,14 @@ class PlainLineScan {
     PlainLineScan(std::string_view line, DecimalMarks marks)
         : p_(line.data()), end_(line.data() + line.size()), marks_(WithoutComma(marks)) {}
 
-    const char* position() const { return p_; }
     // Whether the last price ran to the end of the line rather than to a comma.
     bool LineEnded() const { return lineEnded_; }
 
-    bool SkipPastComma() {
+    // Any text up to the next comma.
+    bool TakeText(std::string_view& text) {
         const char* const comma = std::find(p_, end_, ',');
         if (comma == end_) return false;
+        text = std::string_view(p_, static_cast<std::size_t>(comma - p_));
         p_ = comma + 1;
         return true;
     }
@@ -288,14 +289,11 @@ void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCount
 bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
                     QuoteLine& quote) {
     PlainLineScan scan(line, marks);
-    const char* const ticker = scan.position();
-    if (!scan.SkipPastComma()) return false;
-    AssignUpperCase(quote.ticker,
-                    std::string_view(ticker, static_cast<std::size_t>(scan.position() - ticker - 1)));
-    if (layout.hasPeriod && !scan.SkipPastComma()) return false;
-    const char* const date = scan.position();
-    if (!scan.SkipPastComma()) return false;
-    quote.date = std::string_view(date, static_cast<std::size_t>(scan.position() - date - 1));
+    std::string_view ticker;
+    std::string_view period;
+    if (!scan.TakeText(ticker) || (layout.hasPeriod && !scan.TakeText(period)) || !scan.TakeText(quote.date))
+        return false;
+    AssignUpperCase(quote.ticker, ticker);
     if (!scan.TakeMinute(quote.minute) || !scan.TakePrice(quote.open) || !scan.TakePrice(quote.high) ||
         !scan.TakePrice(quote.low) || !scan.TakePrice(quote.close)) {
         return false;
