@@ -1,6 +1,27 @@
 # Shared by the end-to-end scripts of both windows (sourced, not run): an X server of the script's own and a
 # long quote file that keeps a run going while the script clicks.
 
+# Skips the test (exit 77) unless every tool named is installed; then makes the work folder $work, which goes
+# away at exit together with the program $tarnix_pid and the X server, and starts the X server.
+open_session() {
+  local tool
+  for tool in Xvfb xdotool "$@"; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit 77; }
+  done
+  work=$(mktemp -d)
+  xvfb_pid=
+  tarnix_pid=
+  trap close_session EXIT
+  start_xvfb "$work"
+}
+
+close_session() {
+  [ -n "$tarnix_pid" ] && kill "$tarnix_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait
+  rm -rf "$work"
+}
+
 # Starts Xvfb on a display number it picks itself, sets DISPLAY and xvfb_pid. $1 is the script's work folder.
 start_xvfb() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$1/display" 2>"$1/xvfb.log" &

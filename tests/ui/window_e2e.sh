@@ -9,25 +9,7 @@ source "$(dirname "$0")/../e2e_session.sh"
 tarnix=$1
 convert=$2
 examples=$3
-skipped=77
-
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit "$skipped"; }
-done
-
-work=$(mktemp -d)
-xvfb_pid=
-tarnix_pid=
-cleanup() {
-  [ -n "$tarnix_pid" ] && kill "$tarnix_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display number itself and writes it out once it accepts clients.
-start_xvfb "$work"
+open_session
 
 # A long file besides the examples, so that the run is still going on when "Exit" is clicked.
 mkdir "$work/quotes"

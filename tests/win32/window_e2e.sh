@@ -12,25 +12,8 @@ source "$(dirname "$0")/../e2e_session.sh"
 exe=$1
 convert=$2
 examples=$3
-skipped=77
-
-for tool in Xvfb xdotool wine; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit "$skipped"; }
-done
+open_session wine
 export WINEDEBUG=-all
-
-work=$(mktemp -d)
-xvfb_pid=
-tarnix_pid=
-cleanup() {
-  [ -n "$tarnix_pid" ] && kill "$tarnix_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-start_xvfb "$work"
 
 # A wine session that an earlier step started without an X server has no display for windows: this test
 # starts a session of its own.
