@@ -1,10 +1,12 @@
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <utility>
 #include <vector>
 
 #include "core/conversion_error.h"
 #include "core/interval_bars.h"
+#include "core/layout_sniffer.h"
 #include "core/number_syntax.h"
 #include "core/quote_reader.h"
 #include "directory_listing.h"
@@ -59,6 +61,28 @@ bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionO
     return someEnabled;
 }
 
+CivilDate Today() {
+    const std::chrono::year_month_day today(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+    return {static_cast<int>(today.year()), static_cast<std::int32_t>(static_cast<unsigned>(today.month())),
+            static_cast<std::int32_t>(static_cast<unsigned>(today.day()))};
+}
+
+// Reads the input to its end in the design's way, or in the layout its first lines show, which the log then
+// tells.
+void FoldInput(QuoteInput& input, std::string_view name, const ConversionOptions& options, ConversionReport& report,
+               BarFolder& folder) {
+    SampledSource source(input, kLayoutSampleSize);
+    QuoteReader reader(source);
+    const SniffContext context{name, options.dateOrder(), Today()};
+    const std::optional<QuoteLayout> layout = DecideLayout(source.sample(), source.wholeFile(), context);
+    if (!layout) {
+        folder.FoldQuoteFile(reader);
+        return;
+    }
+    report.AddLogLine(DescribeLayout(*layout, options.russianLog()));
+    folder.FoldLayoutFile(reader, *layout);
+}
+
 // The conversion of one entry, unguarded: a failure leaves by exception, and unwinding closes the files.
 EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& options, ConversionReport& report,
                           FileStore& store) {
@@ -74,9 +98,8 @@ EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& option
         return EntryOutcome::kNoInterval;
     }
     const std::unique_ptr<QuoteInput> input = store.OpenInput(options.directory() + std::string(name));
-    QuoteReader reader(*input);
     BarFolder folder(slots, options, report, DecimalMarks::For(options.decimalChar()));
-    folder.FoldQuoteFile(reader);
+    FoldInput(*input, name, options, report, folder);
     for (IntervalSlot& slot : slots) {
         folder.WriteBar(slot);
         if (slot.enabled) slot.file->Close();

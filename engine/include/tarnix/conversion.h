@@ -26,6 +26,9 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Which part of an ambiguous date such as 05/01/04 comes first; kAutomatic lets the quotes decide.
+enum class DateOrder { kAutomatic, kDayMonthYear, kMonthDayYear, kYearMonthDay };
+
 // The option values of a run.
 class ConversionOptions {
   public:
@@ -49,6 +52,9 @@ class ConversionOptions {
     virtual bool russianLog() const = 0;
     // The local decimal separator (DetectDecimalChar); read once for every converted file.
     virtual char decimalChar() const = 0;
+    // How ambiguous dates of a file in another layout are read; read once for every such file. Only the
+    // command line sets it.
+    virtual DateOrder dateOrder() const { return DateOrder::kAutomatic; }
 };
 
 // How a run tells its caller what it does. Texts are 8-bit; the Russian ones are UTF-8.
@@ -126,6 +132,7 @@ struct ConversionSettings {
     bool withVolume = false;
     bool russianLog = false;
     char decimalChar = '.';
+    DateOrder dateOrder = DateOrder::kAutomatic;
 
     bool operator==(const ConversionSettings&) const = default;
 };
@@ -144,6 +151,7 @@ class FixedOptions final : public ConversionOptions {
     bool withVolume() const override { return settings_.withVolume; }
     bool russianLog() const override { return settings_.russianLog; }
     char decimalChar() const override { return settings_.decimalChar; }
+    DateOrder dateOrder() const override { return settings_.dateOrder; }
 
   private:
     ConversionSettings settings_;

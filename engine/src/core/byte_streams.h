@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace tarnix {
@@ -35,6 +36,43 @@ class MemorySource final : public ByteSource {
   private:
     std::string_view rest_;
     std::size_t readSize_;
+};
+
+// The first bytes of a source, read at once and kept for a look at the file before it is read, then handed
+// out again ahead of the rest. Memory stays at the sample's size, whatever the size of the file.
+class SampledSource final : public ByteSource {
+  public:
+    SampledSource(ByteSource& source, std::size_t sampleSize) : source_(source) {
+        sample_.resize(sampleSize);
+        std::size_t filled = 0;
+        while (filled < sampleSize) {
+            const std::size_t got = source_.Read(sample_.data() + filled, sampleSize - filled);
+            if (got == 0) {
+                wholeFile_ = true;
+                break;
+            }
+            filled += got;
+        }
+        sample_.resize(filled);
+    }
+
+    std::string_view sample() const { return sample_; }
+    // Whether the sample holds the whole file.
+    bool wholeFile() const { return wholeFile_; }
+
+    std::size_t Read(char* buffer, std::size_t capacity) override {
+        if (replayed_ == sample_.size()) return wholeFile_ ? 0 : source_.Read(buffer, capacity);
+        const std::size_t count = std::min(capacity, sample_.size() - replayed_);
+        std::memcpy(buffer, sample_.data() + replayed_, count);
+        replayed_ += count;
+        return count;
+    }
+
+  private:
+    ByteSource& source_;
+    std::string sample_;
+    std::size_t replayed_ = 0;
+    bool wholeFile_ = false;
 };
 
 // Where the lines of one bar file go: its header line, then a record line for every finished bar.

@@ -106,6 +106,19 @@ void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     }
 }
 
+void BarFolder::FoldLayoutFile(QuoteReader& reader, const QuoteLayout& layout) {
+    seriesTicker_.clear();
+    seriesDate_.clear();
+    LayoutLineReader lines(layout);
+    for (std::int64_t number = 1; !reader.AtEnd(); ++number) {
+        reader.ReadLine();
+        report_.ShowLineCounter(number);
+        if (number < layout.firstDataLine) continue;
+        const std::string_view line = number == 1 ? WithoutByteOrderMark(reader.line) : reader.line;
+        if (lines.Read(line, options_.withVolume(), quote_)) FoldQuote(quote_);
+    }
+}
+
 void BarFolder::FoldQuote(const QuoteLine& quote) {
     if (quote.ticker != seriesTicker_ || quote.date != seriesDate_) {
         // The pending bars still go out under the old series; then every slot starts afresh.

@@ -11,6 +11,7 @@
 #include "core/byte_streams.h"
 #include "core/number_syntax.h"
 #include "core/quote_format.h"
+#include "core/quote_layout.h"
 #include "core/quote_reader.h"
 #include "tarnix/conversion.h"
 
@@ -57,6 +58,9 @@ class BarFolder {
 
     // Reads the input to its end, showing the line counter and folding every quote.
     void FoldQuoteFile(QuoteReader& reader);
+    // The same for a file in another layout: the lines before its data are passed over, and every line after
+    // them is read as `layout` says.
+    void FoldLayoutFile(QuoteReader& reader, const QuoteLayout& layout);
     void FoldQuote(const QuoteLine& quote);
     // Writes the slot's pending bar as a record of the current series, marks it written and yields to the
     // window. Does nothing when no bar is pending or the slot is disabled.

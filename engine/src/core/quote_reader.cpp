@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/number_syntax.h"
+#include "core/text_case.h"
 
 namespace tarnix {
 namespace {
@@ -34,20 +35,6 @@ std::string_view TrimControlChars(std::string_view text) {
     while (!text.empty() && isControl(text.front())) text.remove_prefix(1);
     while (!text.empty() && isControl(text.back())) text.remove_suffix(1);
     return text;
-}
-
-char UpperCase(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// The ticker mostly stays the same from line to line: it is copied only when it changes.
-void AssignUpperCase(std::string& target, std::string_view text) {
-    const bool same =
-        target.size() == text.size() && std::equal(text.begin(), text.end(), target.begin(),
-                                                   [](char c, char upper) { return UpperCase(c) == upper; });
-    if (same) return;
-    target.assign(text);
-    std::transform(target.begin(), target.end(), target.begin(), UpperCase);
 }
 
 // The one pass of SplitPlainLine over a line, field by field. Each step takes a field that ends at a comma
@@ -120,6 +107,15 @@ class PlainLineScan {
 };
 
 }  // namespace
+
+void AssignUpperCase(std::string& target, std::string_view text) {
+    const bool same =
+        target.size() == text.size() && std::equal(text.begin(), text.end(), target.begin(),
+                                                   [](char c, char upper) { return AsciiUpper(c) == upper; });
+    if (same) return;
+    target.assign(text);
+    std::transform(target.begin(), target.end(), target.begin(), AsciiUpper);
+}
 
 QuoteReader::QuoteReader(ByteSource& source)
     : source_(source),
@@ -208,15 +204,8 @@ void QuoteReader::ReadLine() {
     }
 }
 
-void AnalyseFirstLine(QuoteReader& reader) {
-    const bool noFirstLine = reader.AtEnd();
-    if (noFirstLine) {
-        reader.line = {};
-    } else {
-        reader.ReadLine();
-    }
-    const std::string_view line = reader.line;
-    FileLayout& layout = reader.layout;
+FileLayout LayoutOfFirstLine(std::string_view line) {
+    FileLayout layout;
     layout.hasPeriod = line.find("PER") != std::string_view::npos;
     layout.hasHeader = line.find("<TICKER>") != std::string_view::npos;
     if (!layout.hasHeader) {
@@ -226,8 +215,19 @@ void AnalyseFirstLine(QuoteReader& reader) {
         const LinePos c2 = FindCommaFrom(line, c1 + 1);
         if (c2 - c1 <= 3) layout.hasPeriod = true;
     }
+    return layout;
+}
+
+void AnalyseFirstLine(QuoteReader& reader) {
+    const bool noFirstLine = reader.AtEnd();
+    if (noFirstLine) {
+        reader.line = {};
+    } else {
+        reader.ReadLine();
+    }
+    reader.layout = LayoutOfFirstLine(reader.line);
     reader.lineNumber = 1;
-    reader.readNext = layout.hasHeader || noFirstLine;
+    reader.readNext = reader.layout.hasHeader || noFirstLine;
 }
 
 bool ReadNextLine(QuoteReader& reader) {

@@ -105,6 +105,13 @@ struct QuoteLine {
     std::int64_t volume = 0;
 };
 
+// Sets `target` to `text` with the ASCII letters upper-cased, as tickers are compared. The ticker mostly
+// stays the same from line to line: it is copied only when it changes.
+void AssignUpperCase(std::string& target, std::string_view text);
+
+// What the first line of a file tells about all of its lines.
+FileLayout LayoutOfFirstLine(std::string_view line);
+
 // Reads the first line and decides from it whether the file has a header and a period field.
 void AnalyseFirstLine(QuoteReader& reader);
 
