@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::size_t kCustomSlot = kSlotCount - 1;
 
-enum class OptionKind { kIntervals, kJobs, kHelp, kVersion, kFlag };
+enum class OptionKind { kIntervals, kJobs, kDateOrder, kHelp, kVersion, kFlag };
 
 struct OptionSpec {
     std::string_view shortName;
@@ -24,6 +24,7 @@ struct OptionSpec {
 constexpr std::array kOptions = {
     OptionSpec{"-i", "--intervals", OptionKind::kIntervals, nullptr},
     OptionSpec{"-j", "--jobs", OptionKind::kJobs, nullptr},
+    OptionSpec{"", "--date-order", OptionKind::kDateOrder, nullptr},
     OptionSpec{"-h", "--help", OptionKind::kHelp, nullptr},
     OptionSpec{"", "--version", OptionKind::kVersion, nullptr},
     OptionSpec{"", "--per-field", OptionKind::kFlag, &ConversionSettings::addPerField},
@@ -120,6 +121,13 @@ void ApplyIntervalList(std::string_view list, ConversionSettings& settings) {
     settings.customIntervalText = std::to_string(*custom);
 }
 
+DateOrder ParseDateOrder(std::string_view text) {
+    if (text == "DMY") return DateOrder::kDayMonthYear;
+    if (text == "MDY") return DateOrder::kMonthDayYear;
+    if (text == "YMD") return DateOrder::kYearMonthDay;
+    throw UsageError("invalid date order " + Quoted(text) + " (DMY, MDY or YMD expected)");
+}
+
 std::string ExecutableDirectory() {
     std::string directory = ProgramDirectory();
     if (directory.empty()) {
@@ -170,6 +178,10 @@ class Parser {
             line_.workers = ParseWorkers(TakeValue(word, "a number of jobs"));
             return;
         }
+        if (option.kind == OptionKind::kDateOrder) {
+            line_.settings.dateOrder = ParseDateOrder(TakeValue(word, "an order of day, month and year"));
+            return;
+        }
         if (word.value) throw UsageError("option " + Quoted(word.name) + " takes no value");
         if (option.kind == OptionKind::kHelp) line_.action = Action::kShowHelp;
         if (option.kind == OptionKind::kVersion) line_.action = Action::kShowVersion;
@@ -215,6 +227,10 @@ Options:
       --symbol-period   append the interval to the ticker
       --volume          read the volume column and write it to the bars
       --russian         write the log in Russian
+      --date-order ORDER
+                        read ambiguous dates such as 05/01/04 in files of other layouts day
+                        first (DMY), month first (MDY) or year first (YMD); by default the
+                        quotes decide
   -j, --jobs N          convert up to N files at a time (default: one per processor core); the log
                         and the bar files are those of a one-at-a-time run
   -h, --help            show this help and exit

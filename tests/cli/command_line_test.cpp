@@ -27,6 +27,8 @@ std::string ParseToText(const std::vector<const char*>& args) {
                                                       {settings.russianLog, " rus"}};
         for (const auto& [on, name] : flags) text += on ? name : "";
         if (line.workers != 0) text += " j" + std::to_string(line.workers);
+        if (settings.dateOrder != DateOrder::kAutomatic)
+            text += " order" + std::to_string(static_cast<int>(settings.dateOrder));
         return text;
     } catch (const UsageError& error) {
         return std::string("error: ") + error.what();
@@ -48,6 +50,9 @@ TEST(CommandLineTest, AcceptedLines) {
         {{"-i", "5", "-"}, "-/ 10000 240"},
         {{"-j", "2", "-i", "5", "q"}, "q/ 10000 240 j2"},
         {{"-i", "5", "--jobs=16", "q"}, "q/ 10000 240 j16"},
+        {{"-i", "5", "--date-order", "DMY", "q"}, "q/ 10000 240 order1"},
+        {{"-i", "5", "--date-order=MDY", "q"}, "q/ 10000 240 order2"},
+        {{"--date-order", "YMD", "-i", "5", "q"}, "q/ 10000 240 order3"},
         {{"-h"}, "help"},
         {{"--help", "--bogus"}, "help"},
         {{"--version", "q"}, "version"},
@@ -76,6 +81,8 @@ TEST(CommandLineTest, UsageErrors) {
         {{"-i", "5", "--volume=yes", "q"}, "option '--volume' takes no value"},
         {{"-i", "5", "-j0", "q"}, "invalid number of jobs '0' (1 to 256 expected)"},
         {{"-i", "5", "-j", "2x", "q"}, "invalid number of jobs '2x' (1 to 256 expected)"},
+        {{"-i", "5", "--date-order", "dmy", "q"}, "invalid date order 'dmy' (DMY, MDY or YMD expected)"},
+        {{"-i", "5", "q", "--date-order"}, "option '--date-order' needs an order of day, month and year"},
     };
     for (const auto& [args, expected] : cases) EXPECT_EQ(ParseToText(args), "error: " + expected);
 }
