@@ -62,15 +62,16 @@ bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionO
 }
 
 CivilDate Today() {
-    const std::chrono::year_month_day today(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+    const std::chrono::year_month_day today(
+        std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
     return {static_cast<int>(today.year()), static_cast<std::int32_t>(static_cast<unsigned>(today.month())),
             static_cast<std::int32_t>(static_cast<unsigned>(today.day()))};
 }
 
 // Reads the input to its end in the design's way, or in the layout its first lines show, which the log then
 // tells.
-void FoldInput(QuoteInput& input, std::string_view name, const ConversionOptions& options, ConversionReport& report,
-               BarFolder& folder) {
+void FoldInput(QuoteInput& input, std::string_view name, const ConversionOptions& options,
+               ConversionReport& report, BarFolder& folder) {
     SampledSource source(input, kLayoutSampleSize);
     QuoteReader reader(source);
     const SniffContext context{name, options.dateOrder(), Today()};

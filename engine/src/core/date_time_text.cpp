@@ -42,7 +42,8 @@ std::int64_t DigitsValue(std::string_view digits) {
 }
 
 // A run of `min` to `max` digits at `at`; moves `at` past it.
-std::optional<std::int32_t> TakeNumber(std::string_view text, std::size_t& at, std::size_t min, std::size_t max) {
+std::optional<std::int32_t> TakeNumber(std::string_view text, std::size_t& at, std::size_t min,
+                                       std::size_t max) {
     const std::size_t count = CountDigits(text, at);
     if (count < min || count > max) return std::nullopt;
     const auto value = static_cast<std::int32_t>(DigitsValue(text.substr(at, count)));
@@ -216,7 +217,8 @@ std::optional<DateTime> ReadBuiltInTime(std::string_view text, DateKind kind) {
         if (count != (kind == DateKind::kDigits12 ? 12u : 14u)) return std::nullopt;
         const auto date = CompactDate(text);
         const auto seconds = kind == DateKind::kDigits14 ? DigitsValue(text.substr(12, 2)) : 0;
-        const auto minute = MinuteOf(DigitsValue(text.substr(8, 2)), DigitsValue(text.substr(10, 2)), seconds);
+        const auto minute =
+            MinuteOf(DigitsValue(text.substr(8, 2)), DigitsValue(text.substr(10, 2)), seconds);
         if (!date || !minute) return std::nullopt;
         return DateTime{*date, *minute};
     }

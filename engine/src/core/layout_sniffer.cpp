@@ -59,12 +59,17 @@ bool HasDesignDateAndTime(std::string_view line, FileLayout layout) {
            CopyClamped(line, cd + 7, 1) == ",";
 }
 
-// --- Column names -------------------------------------------------------------------------------------------
+// --- Column names
+// -------------------------------------------------------------------------------------------
 
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = lead < 0x80           ? 1
+                                   : (lead >> 5) == 0x6  ? 2
+                                   : (lead >> 4) == 0xE  ? 3
+                                   : (lead >> 3) == 0x1E ? 4
+                                                         : 0;
         if (length == 0 || i + length > text.size()) return false;
         for (std::size_t k = 1; k < length; ++k) {
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -158,7 +163,8 @@ bool IsPriceName(NamedRole role) {
     return role >= NamedRole::kOpen && role <= NamedRole::kLast;
 }
 
-// --- Sniffing -----------------------------------------------------------------------------------------------
+// --- Sniffing
+// -----------------------------------------------------------------------------------------------
 
 struct Row {
     std::int64_t number = 0;
@@ -168,7 +174,8 @@ struct Row {
 
 bool ReadsAsAnyDate(std::string_view text) {
     const auto forms = DateForms();
-    return std::any_of(forms.begin(), forms.end(), [&](const DateForm& form) { return ReadDateTime(text, form); });
+    return std::any_of(forms.begin(), forms.end(),
+                       [&](const DateForm& form) { return ReadDateTime(text, form); });
 }
 
 bool ReadsAsNumber(std::string_view text) {
@@ -218,11 +225,13 @@ class Sniffer {
   private:
     std::string_view FieldOf(const Row& row, int column) const {
         const auto index = static_cast<std::size_t>(column);
-        return column >= 0 && index < row.fields.size() ? std::string_view(row.fields[index]) : std::string_view();
+        return column >= 0 && index < row.fields.size() ? std::string_view(row.fields[index])
+                                                        : std::string_view();
     }
     template <typename Test>
     bool ColumnAll(int column, Test test) const {
-        return std::all_of(data_.begin(), data_.end(), [&](const Row& row) { return test(FieldOf(row, column)); });
+        return std::all_of(data_.begin(), data_.end(),
+                           [&](const Row& row) { return test(FieldOf(row, column)); });
     }
 
     bool FindData();
@@ -270,7 +279,8 @@ std::optional<QuoteLayout> Sniffer::Layout() {
 // The data start at the first line that holds a date and a number after it; each line from there on must
 // hold the separator.
 bool Sniffer::FindData() {
-    const auto first = std::find_if(rows_.begin(), rows_.end(), [](const Row& row) { return LooksLikeData(row.fields); });
+    const auto first =
+        std::find_if(rows_.begin(), rows_.end(), [](const Row& row) { return LooksLikeData(row.fields); });
     if (first == rows_.end()) return false;
     data_ = std::span<const Row>(first, rows_.end());
     layout_.separator = separator_;
@@ -290,7 +300,8 @@ void Sniffer::FindHeader() {
     const auto dataStart = static_cast<std::size_t>(data_.data() - rows_.data());
     for (std::size_t i = dataStart; i-- > 0;) {
         const std::vector<std::string>& fields = rows_[i].fields;
-        if (std::none_of(fields.begin(), fields.end(), [](const std::string& f) { return IsPriceName(RoleOfName(f)); }))
+        if (std::none_of(fields.begin(), fields.end(),
+                         [](const std::string& f) { return IsPriceName(RoleOfName(f)); }))
             continue;
         if (fields.size() == data_.front().fields.size()) names_ = fields;
         return;
@@ -325,22 +336,44 @@ void Sniffer::AssignNamedRoles() {
             if (layout_.ColumnOf(wanted) < 0) role = wanted;
         };
         switch (NameOf(column)) {
-            case NamedRole::kTicker: claim(ColumnRole::kTicker); break;
-            case NamedRole::kPeriod: claim(ColumnRole::kPeriod); break;
-            case NamedRole::kOpen: claim(ColumnRole::kOpen); break;
-            case NamedRole::kHigh: claim(ColumnRole::kHigh); break;
-            case NamedRole::kLow: claim(ColumnRole::kLow); break;
-            case NamedRole::kClose: claim(ColumnRole::kClose); break;
-            case NamedRole::kLast: if (last < 0) last = c; break;
-            case NamedRole::kVolume: if (volume < 0) volume = c; break;
-            case NamedRole::kTickVolume: if (tickVolume < 0) tickVolume = c; break;
-            case NamedRole::kNone: break;
+            case NamedRole::kTicker:
+                claim(ColumnRole::kTicker);
+                break;
+            case NamedRole::kPeriod:
+                claim(ColumnRole::kPeriod);
+                break;
+            case NamedRole::kOpen:
+                claim(ColumnRole::kOpen);
+                break;
+            case NamedRole::kHigh:
+                claim(ColumnRole::kHigh);
+                break;
+            case NamedRole::kLow:
+                claim(ColumnRole::kLow);
+                break;
+            case NamedRole::kClose:
+                claim(ColumnRole::kClose);
+                break;
+            case NamedRole::kLast:
+                if (last < 0) last = c;
+                break;
+            case NamedRole::kVolume:
+                if (volume < 0) volume = c;
+                break;
+            case NamedRole::kTickVolume:
+                if (tickVolume < 0) tickVolume = c;
+                break;
+            case NamedRole::kNone:
+                break;
         }
     }
-    if (layout_.ColumnOf(ColumnRole::kClose) < 0 && last >= 0) layout_.columns[static_cast<std::size_t>(last)] = ColumnRole::kClose;
-    // Tick volume stands in for a volume that is missing or 0 throughout, as MetaTrader writes it for currencies.
-    const bool volumeEmpty =
-        volume < 0 || ColumnAll(volume, [](std::string_view f) { return ReadLayoutVolume(f, '.') == std::int64_t{0}; });
+    if (layout_.ColumnOf(ColumnRole::kClose) < 0 && last >= 0)
+        layout_.columns[static_cast<std::size_t>(last)] = ColumnRole::kClose;
+    // Tick volume stands in for a volume that is missing or 0 throughout, as MetaTrader writes it for
+    // currencies.
+    const bool volumeEmpty = volume < 0 || ColumnAll(volume, [](std::string_view f) {
+                                 return ReadLayoutVolume(f, '.') == std::int64_t{0};
+                             });
     if (volumeEmpty && tickVolume >= 0) volume = tickVolume;
     if (volume >= 0) layout_.columns[static_cast<std::size_t>(volume)] = ColumnRole::kVolume;
 }
@@ -364,7 +397,8 @@ void Sniffer::FindTimeColumn() {
     TimeFormFinder finder;
     for (const Row& row : data_) finder.Add(FieldOf(row, static_cast<int>(column)));
     const auto form = finder.Form();
-    if (!form || !ColumnAll(static_cast<int>(column), [&](std::string_view f) { return ReadTime(f, *form).has_value(); }))
+    if (!form || !ColumnAll(static_cast<int>(column),
+                            [&](std::string_view f) { return ReadTime(f, *form).has_value(); }))
         return;
     layout_.columns[column] = ColumnRole::kTime;
     layout_.timeForm = *form;
@@ -375,7 +409,9 @@ void Sniffer::FindTimeColumn() {
 // volume.
 void Sniffer::AssignPositionalRoles() {
     std::vector<ColumnRole>& columns = layout_.columns;
-    const auto free = [&](std::size_t column) { return columns[column] == ColumnRole::kIgnored && IsUnnamed(column); };
+    const auto free = [&](std::size_t column) {
+        return columns[column] == ColumnRole::kIgnored && IsUnnamed(column);
+    };
     const auto dateColumn = static_cast<std::size_t>(date_);
     for (std::size_t column = 0; column < dateColumn; ++column) {
         if (!free(column)) continue;
@@ -389,7 +425,8 @@ void Sniffer::AssignPositionalRoles() {
     }
     const int time = layout_.ColumnOf(ColumnRole::kTime);
     std::size_t column = static_cast<std::size_t>(std::max(date_, time)) + 1;
-    for (const ColumnRole price : {ColumnRole::kOpen, ColumnRole::kHigh, ColumnRole::kLow, ColumnRole::kClose}) {
+    for (const ColumnRole price :
+         {ColumnRole::kOpen, ColumnRole::kHigh, ColumnRole::kLow, ColumnRole::kClose}) {
         if (layout_.ColumnOf(price) >= 0) continue;
         while (column < columns.size() && !free(column)) ++column;
         if (column == columns.size()) return;
@@ -409,8 +446,8 @@ void Sniffer::AssignPositionalRoles() {
 // Four prices, or a close alone that gives all four.
 bool Sniffer::SettlePrices() {
     const bool hasClose = layout_.ColumnOf(ColumnRole::kClose) >= 0;
-    const int others = (layout_.ColumnOf(ColumnRole::kOpen) >= 0) + (layout_.ColumnOf(ColumnRole::kHigh) >= 0) +
-                       (layout_.ColumnOf(ColumnRole::kLow) >= 0);
+    const int others = (layout_.ColumnOf(ColumnRole::kOpen) >= 0) +
+                       (layout_.ColumnOf(ColumnRole::kHigh) >= 0) + (layout_.ColumnOf(ColumnRole::kLow) >= 0);
     layout_.onePrice = hasClose && others == 0;
     if (layout_.ColumnOf(ColumnRole::kTicker) < 0) {
         const std::string_view name = context_.fileName;
@@ -467,8 +504,8 @@ void Sniffer::ResolveDateForm() {
         // Not after today comes first, the latest such; after today, the earliest.
         return latest <= context_.today ? std::pair(0, -DayNumber(latest)) : std::pair(1, DayNumber(latest));
     };
-    layout_.dateForm = *std::min_element(forms.begin(), forms.end(),
-                                         [&](const DateForm& a, const DateForm& b) { return rank(a) < rank(b); });
+    layout_.dateForm = *std::min_element(
+        forms.begin(), forms.end(), [&](const DateForm& a, const DateForm& b) { return rank(a) < rank(b); });
 }
 
 // The first price or volume holding both marks has its mark last; else the first whose only mark is not
@@ -508,7 +545,8 @@ void Sniffer::DecideDecimalMark() {
         if (separator_ != ',' && f.find(',') != std::string_view::npos) return ',';
         return std::nullopt;
     };
-    layout_.decimalMark = forEachField(lastOfBoth).value_or(forEachField(shown).value_or(forEachField(comma).value_or('.')));
+    layout_.decimalMark =
+        forEachField(lastOfBoth).value_or(forEachField(shown).value_or(forEachField(comma).value_or('.')));
 }
 
 bool Sniffer::EveryLineReads() const {
@@ -567,7 +605,8 @@ std::optional<QuoteLayout> SniffLayout(std::span<const SampledLine> lines, const
     return std::nullopt;
 }
 
-std::optional<QuoteLayout> DecideLayout(std::string_view sample, bool wholeFile, const SniffContext& context) {
+std::optional<QuoteLayout> DecideLayout(std::string_view sample, bool wholeFile,
+                                        const SniffContext& context) {
     const std::vector<SampledLine> lines = SampleLines(sample, wholeFile);
     if (TakesDesignReading(lines)) return std::nullopt;
     return SniffLayout(lines, context);

@@ -36,7 +36,7 @@ bool TakesDesignReading(std::span<const SampledLine> lines);
 struct SniffContext {
     std::string_view fileName;  // its ticker when no column holds one
     DateOrder dateOrder = DateOrder::kAutomatic;
-    CivilDate today;            // ambiguous six-digit dates are read as the latest date not after it
+    CivilDate today;  // ambiguous six-digit dates are read as the latest date not after it
 };
 
 // The layout under which every sampled data line reads, or nothing.

@@ -224,7 +224,8 @@ std::optional<std::int64_t> ReadLayoutVolume(std::string_view text, char mark) {
     if (text.empty() || text == "-") return 0;
     std::uint64_t digits = 0;
     const char* const end = text.data() + text.size();
-    if (text.size() <= 18 && ReadDigits(text.data(), end, digits) == end) return static_cast<std::int64_t>(digits);
+    if (text.size() <= 18 && ReadDigits(text.data(), end, digits) == end)
+        return static_cast<std::int64_t>(digits);
     const auto plain = WithoutGrouping(text, mark);
     if (!plain || plain->empty()) return std::nullopt;
     if (const auto integer = TryParseInteger64(*plain)) return integer;
@@ -249,8 +250,9 @@ LayoutLineReader::LayoutLineReader(const QuoteLayout& layout)
 }
 
 std::string_view LayoutLineReader::Field(std::span<const std::string_view> fields, int column) const {
-    return column >= 0 && static_cast<std::size_t>(column) < fields.size() ? fields[static_cast<std::size_t>(column)]
-                                                                          : std::string_view();
+    return column >= 0 && static_cast<std::size_t>(column) < fields.size()
+               ? fields[static_cast<std::size_t>(column)]
+               : std::string_view();
 }
 
 bool LayoutLineReader::Read(std::string_view line, bool volumeCounting, QuoteLine& quote) {
@@ -279,7 +281,8 @@ bool LayoutLineReader::Read(std::string_view line, bool volumeCounting, QuoteLin
         if (!volume) ThrowUnread(text, "integer value");
         quote.volume = *volume;
     }
-    AssignUpperCase(quote.ticker, ticker_ >= 0 ? Field(fields, ticker_) : std::string_view(layout_.fileTicker));
+    AssignUpperCase(quote.ticker,
+                    ticker_ >= 0 ? Field(fields, ticker_) : std::string_view(layout_.fileTicker));
     return true;
 }
 

@@ -16,8 +16,8 @@ inline char AsciiUpper(char c) {
 }
 
 inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
 }
 
 }  // namespace tarnix

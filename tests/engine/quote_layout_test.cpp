@@ -1,0 +1,324 @@
+#include "core/quote_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/layout_sniffer.h"
+#include "memory_store.h"
+#include "run.h"
+#include "test_support.h"
+
+namespace tarnix {
+namespace {
+
+// The form of DateForms() with this name; "T" after the name asks for the form with a time.
+DateForm FormNamed(std::string_view name) {
+    const bool withTime = name.ends_with(" T");
+    if (withTime) name.remove_suffix(2);
+    for (const DateForm& form : DateForms()) {
+        if (form.Name() == name && form.withTime == withTime) return form;
+    }
+    ADD_FAILURE() << "no date form " << name;
+    return {};
+}
+
+// "YYYYMMDD HHMM", or "-" when the text does not read.
+std::string DateTimeText(std::optional<DateTime> value) {
+    if (!value) return "-";
+    char date[8];
+    WriteCompactDate(date, value->date);
+    const std::int32_t hhmm = value->minute / 60 * 100 + value->minute % 60;
+    return std::string(date, 8) + " " + std::string(4 - std::to_string(hhmm).size(), '0') +
+           std::to_string(hhmm);
+}
+
+TEST(DateTimeText, ReadsEachFormAndOnlyRealDatesAndTimes) {
+    const struct {
+        const char* text;
+        const char* form;
+        const char* expected;
+    } cases[] = {
+        {"20240131", "YYYYMMDD", "20240131 0000"},
+        {"240131", "YYMMDD", "20240131 0000"},
+        {"310124", "DDMMYY", "20240131 0000"},
+        {"690101", "YYMMDD", "19690101 0000"},
+        {"681231", "YYMMDD", "20681231 0000"},
+        {"31/01/2024", "DD/MM/YYYY", "20240131 0000"},
+        {"1/2/2024", "DD/MM/YYYY", "20240201 0000"},
+        {"01/31/2024", "MM/DD/YYYY", "20240131 0000"},
+        {"2024-01-31", "YYYY-MM-DD", "20240131 0000"},
+        {"2024.1.5", "YYYY.MM.DD", "20240105 0000"},
+        {"31.01.24", "DD.MM.YY", "20240131 0000"},
+        {"29.02.00", "DD.MM.YY", "20000229 0000"},
+        {"Jan 31, 2024", "Mon DD, YYYY", "20240131 0000"},
+        {"September 3 2024", "Mon DD, YYYY", "20240903 0000"},
+        {"sept 3,2024", "Mon DD, YYYY", "20240903 0000"},
+        {"2024-01-31T10:05:00Z", "YYYY-MM-DD T", "20240131 1005"},
+        {"02.01.2024 17:00:00.000 GMT+0200", "DD.MM.YYYY T", "20240102 1700"},
+        {"20240102 170000", "YYYYMMDD T", "20240102 1700"},
+        {"2024-01-31 10:05:59.5-05:00", "YYYY-MM-DD T", "20240131 1005"},
+        {"2024-01-31  9:30 UTC", "YYYY-MM-DD T", "20240131 0930"},
+        {"2024-01-31T0930", "YYYY-MM-DD T", "20240131 0930"},
+        {"Jan 31, 2024 23:59", "Mon DD, YYYY T", "20240131 2359"},
+        {"202401311005", "YYYYMMDDHHMM", "20240131 1005"},
+        {"20240131100559", "YYYYMMDDHHMMSS", "20240131 1005"},
+        {"1706695559", "Unix seconds", "20240131 1005"},
+        {"1706745540999", "Unix milliseconds", "20240131 2359"},
+        {"20240230", "YYYYMMDD", "-"},
+        {"00000101", "YYYYMMDD", "-"},
+        {"31/02/2024", "DD/MM/YYYY", "-"},
+        {"31/01/2024x", "DD/MM/YYYY", "-"},
+        {"131/01/2024", "DD/MM/YYYY", "-"},
+        {"31/01/024", "DD/MM/YYYY", "-"},
+        {"2024-01-31", "YYYY-MM-DD T", "-"},
+        {"2024-01-31 25:00", "YYYY-MM-DD T", "-"},
+        {"2024-01-31 10:60", "YYYY-MM-DD T", "-"},
+        {"2024-01-31 10:05 EST", "YYYY-MM-DD T", "-"},
+        {"2024-01-31 10:05", "YYYY-MM-DD", "-"},
+        {"Foo 31, 2024", "Mon DD, YYYY", "-"},
+        {"202401312405", "YYYYMMDDHHMM", "-"},
+        {"170669555", "Unix seconds", "-"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DateTimeText(ReadDateTime(c.text, FormNamed(c.form))), c.expected)
+            << c.text << " as " << c.form;
+    }
+}
+
+TEST(DateTimeText, ReadsTimeColumnsInTheirForm) {
+    const TimeForm colons{true, true};
+    const TimeForm digits{false, true};
+    const TimeForm shortDigits{false, false};
+    const struct {
+        const char* text;
+        TimeForm form;
+        std::optional<std::int32_t> minute;
+    } cases[] = {
+        {"10:05", colons, 605},          {"9:30", colons, 570},
+        {"09:30:15.250", colons, 570},   {"100559", digits, 605},
+        {"93000", digits, 570},          {"0", digits, 0},
+        {"930", shortDigits, 570},       {"1005", shortDigits, 605},
+        {"24:00", colons, std::nullopt}, {"1260", shortDigits, std::nullopt},
+        {"10:5", colons, std::nullopt},  {"1000000", digits, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadTime(c.text, c.form), c.minute) << c.text;
+}
+
+TEST(LayoutNumbers, PricesAndVolumesWithTheFilesMarkAndGrouping) {
+    const struct {
+        const char* text;
+        char mark;
+        std::optional<float> price;
+        std::optional<std::int64_t> volume;
+    } cases[] = {
+        {"250.50", '.', 250.5f, 251},
+        {"250,50", ',', 250.5f, 251},
+        {"1 234,5", ',', 1234.5f, 1235},
+        {"1,234.5", '.', 1234.5f, 1235},
+        {"1.234,5", ',', 1234.5f, 1235},
+        {"1\xC2\xA0"
+         "234,5",
+         ',', 1234.5f, 1235},
+        {"1\xE2\x80\x89"
+         "234 567",
+         '.', 1234567.0f, 1234567},
+        {"-2.5", '.', -2.5f, -3},
+        {"1e3", '.', 1000.0f, std::nullopt},
+        {"790,05K", ',', std::nullopt, 790050},
+        {"1.2M", '.', std::nullopt, 1200000},
+        {"3B", '.', std::nullopt, 3000000000},
+        {"0.4999k", '.', std::nullopt, 500},
+        {"12000", '.', 12000.0f, 12000},
+        {"-", '.', std::nullopt, 0},
+        {"", '.', std::nullopt, 0},
+        {"1,5", '.', std::nullopt, std::nullopt},
+        {",500", '.', std::nullopt, std::nullopt},
+        {"12x", '.', std::nullopt, std::nullopt},
+        {"99999999999999999999", '.', 1e20f, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadLayoutPrice(c.text, c.mark), c.price) << c.text;
+        EXPECT_EQ(ReadLayoutVolume(c.text, c.mark), c.volume) << c.text;
+    }
+}
+
+TEST(LayoutSniffer, TheDesignReadingKeepsFilesWhoseFirstDataLineIsOfItsLayout) {
+    const std::string line = "SBER,5,20240131,100500,250.5,251,250.1,250.75,12000\r\n";
+    const struct {
+        std::string file;
+        bool design;
+    } cases[] = {
+        {"", true},
+        {"<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n", true},
+        {"short\r\n\r\n" + line, true},
+        {"<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n" + line +
+             "garbage line here\r\n",
+         true},
+        {" <TICKER> , <DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\nSBER,20240131,100500,1,2,3,4\r\n",
+         true},
+        {"SBER,20240131,100500,1,2,3,4\r\n", true},
+        {"<TICKER>,<PER>,<DATE>,<TIME>,<LAST>,<VOL>\r\n" + line, false},
+        {"<TICKER>,<DATE>,<PER>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n" + line, false},
+        {"SBER,5,240131,100500,250.5,251,250.1,250.75\r\n", false},
+        {"SBER,240,20240131,100500,1,2,3,4\r\n", false},
+        {"SBER,20240131,10:05,1,2,3,4\r\n", false},
+        {"SBER,20240131,100500,1,2,3,4,2195329.2997\r\n", false},
+        {"SBER;20240131;100500;1;2;3;4\r\n", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TakesDesignReading(SampleLines(c.file, true)), c.design) << c.file;
+}
+
+TEST(LayoutSniffer, AmbiguousDatesAreReadTheWayTheQuotesAndTheUserSay) {
+    const CivilDate today{2026, 12, 9};
+    const struct {
+        std::string dates;  // one per line
+        DateOrder order;
+        CivilDate today;
+        const char* form;
+    } cases[] = {
+        {"05/01/04", DateOrder::kAutomatic, today, "DD/MM/YY"},
+        {"05/01/04", DateOrder::kMonthDayYear, today, "MM/DD/YY"},
+        {"05/01/04", DateOrder::kYearMonthDay, today, "YY/MM/DD"},
+        {"05/01/2004", DateOrder::kYearMonthDay, today, "DD/MM/YYYY"},
+        {"13/01/2004", DateOrder::kMonthDayYear, today, "DD/MM/YYYY"},
+        {"12/01/2024 01/02/2024", DateOrder::kAutomatic, today, "DD/MM/YYYY"},
+        {"01/12/2024 02/01/2024", DateOrder::kAutomatic, today, "MM/DD/YYYY"},
+        {"240131", DateOrder::kAutomatic, today, "YYMMDD"},
+        {"050124", DateOrder::kAutomatic, today, "DDMMYY"},
+        {"050124", DateOrder::kAutomatic, CivilDate{2010, 1, 1}, "YYMMDD"},
+        {"050124", DateOrder::kYearMonthDay, today, "YYMMDD"},
+        {"2024-01-05", DateOrder::kDayMonthYear, today, "YYYY-MM-DD"},
+    };
+    for (const auto& c : cases) {
+        std::string file;
+        for (std::size_t at = 0; at < c.dates.size();) {
+            const std::size_t end = std::min(c.dates.find(' ', at), c.dates.size());
+            file += c.dates.substr(at, end - at) + ";1;2;0.5;1.5\n";
+            at = end + 1;
+        }
+        const auto layout = SniffLayout(SampleLines(file, true), {"q.txt", c.order, c.today});
+        ASSERT_TRUE(layout) << file;
+        EXPECT_EQ(layout->dateForm.Name(), c.form) << file;
+    }
+}
+
+// A file converted in memory with every interval, the custom one of 7 minutes, and volumes.
+struct MemoryRun {
+    std::string log;
+    std::string bars5;
+
+    explicit MemoryRun(const std::string& bytes, const std::string& name = "q.txt") {
+        test::MemoryStore store("/quotes/");
+        store.AddFile(name, bytes);
+        ConversionSettings settings;
+        settings.directory = store.directory();
+        settings.intervalEnabled = {true, true, true, true, true};
+        settings.customIntervalText = "7";
+        settings.withVolume = true;
+        test::RecordingReport report;
+        RunConversion(store, FixedOptions(settings), report);
+        log = report.LogText();
+        bars5 = store.Read(name.substr(0, name.size() - 4) + "-m5.txt");
+    }
+};
+
+constexpr const char* kBarHeader = "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n";
+
+TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
+    const struct {
+        const char* family;
+        std::string file;
+        std::string layout;
+        std::string bars;  // of the 5-minute file, after its header
+    } cases[] = {
+        {"Finam with ; and DD/MM/YY",
+         "<TICKER>;<PER>;<DATE>;<TIME>;<OPEN>;<HIGH>;<LOW>;<CLOSE>;<VOL>\r\n"
+         "SBER;5;31/01/24;10:05;250,50;251,00;250,10;250,75;12000\r\nSBER;5;31/01/"
+         "24;10:10;250,6;251,2;250;250,8;13000\r\n",
+         "';' <TICKER> <PER> <DATE> DD/MM/YY, <TIME> HH:MM, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal ','",
+         "SBER,20240131,100500,250.5,251.,250.1,250.75,12000\r\nSBER,20240131,101000,250.6,251.2,250.,250.8,"
+         "13000\r\n"},
+        {"MetaTrader 5 with tick volume for a zero volume",
+         "<DATE>\t<TIME>\t<OPEN>\t<HIGH>\t<LOW>\t<CLOSE>\t<TICKVOL>\t<VOL>\t<SPREAD>\n"
+         "2024.01.02\t17:00:00\t1.10438\t1.1044\t1.104\t1.1042\t57\t0\t3\n",
+         "'\\t' <DATE> YYYY.MM.DD, <TIME> HH:MM:SS, <OPEN> <HIGH> <LOW> <CLOSE> <VOL> - -, decimal '.'",
+         "Q,20240102,170000,1.1044,1.1044,1.104,1.1042,57\r\n"},
+        {"Dukascopy with decimal volumes",
+         "Gmt time,Open,High,Low,Close,Volume\n02.01.2024 17:00:00.000,1.1,1.2,1.0,1.1,1234.56\n"
+         "02.01.2024 17:01:00.000,1.1,1.3,1.0,1.2,0.5\n",
+         "',' <DATE> DD.MM.YYYY HH:MM:SS, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "Q,20240102,170000,1.1,1.2,1.,1.1,1235\r\nQ,20240102,170500,1.1,1.3,1.,1.2,1\r\n"},
+        {"Yahoo, daily, with a day without trades",
+         "Date,Open,High,Low,Close,Adj Close,Volume\n2024-01-02,187.15,188.44,183.89,185.64,185.4,82488700\n"
+         "2024-01-03,,,,,,\n",
+         "',' <DATE> YYYY-MM-DD, <OPEN> <HIGH> <LOW> <CLOSE> - <VOL>, decimal '.'",
+         "Q,20240102,000500,187.15,188.44,183.89,185.64,82488700\r\n"},
+        {"Investing, quoted, newest first, close named Price",
+         "\xEF\xBB\xBF\"Date\",\"Price\",\"Open\",\"High\",\"Low\",\"Vol.\",\"Change %\"\n"
+         "\"Jan 31, 2024\",\"1,085.5\",\"1,084.5\",\"1,087.5\",\"1,083.5\",\"790.05K\",\"0.10%\"\n"
+         "\"Jan 30, 2024\",\"1,084.4\",\"1,083.5\",\"1,087.0\",\"1,082.0\",\"-\",\"-0.20%\"\n",
+         "',' <DATE> Mon DD, YYYY, <CLOSE> <OPEN> <HIGH> <LOW> <VOL> -, decimal '.'",
+         "Q,20240131,000500,1084.5,1087.5,1083.5,1085.5,790050\r\nQ,20240130,000500,1083.5,1087.,1082.,1084."
+         "4,0\r\n"},
+        {"HistData without a header or a ticker", "20240102 170000;1.104380;1.104400;1.104000;1.104200;7\n",
+         "';' <DATE> YYYYMMDD HHMMSS, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "Q,20240102,170000,1.1044,1.1044,1.104,1.1042,7\r\n"},
+        {"Finam ticks with one price",
+         "<TICKER>,<PER>,<DATE>,<TIME>,<LAST>,<VOL>\nSBER,0,20240131,100001,250.5,10\nSBER,0,20240131,100502,"
+         "250.7,5\n",
+         "',' <TICKER> <PER> <DATE> YYYYMMDD, <TIME> HHMMSS, <LAST> <VOL>, decimal '.'",
+         "SBER,20240131,100000,250.5,250.5,250.5,250.5,10\r\nSBER,20240131,100500,250.7,250.7,250.7,250.7,"
+         "5\r\n"},
+        {"a preamble, Russian names, blanks and empty lines",
+         "https://example.org/export?id=1\n\nДата|Время|Откр|Макс|Мин|Закр|Объём\n  \n"
+         "31.01.2024|10:05|1 250,5|1 251|1 250,1|1 250,75|1 200\n",
+         "'|' <DATE> DD.MM.YYYY, <TIME> HH:MM, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal ','",
+         "Q,20240131,100500,1250.5,1251.,1250.1,1250.75,1200\r\n"},
+        {"Windows-1251 names in another order",
+         "\xC7\xE0\xEA\xF0;\xC4\xE0\xF2\xE0;\xCE\xF2\xEA\xF0;\xCC\xE0\xEA\xF1;\xCC\xE8\xED\n"
+         "250,75;20240131;250,5;251;250,1\n",
+         "';' <CLOSE> <DATE> YYYYMMDD, <OPEN> <HIGH> <LOW>, decimal ','",
+         "Q,20240131,000500,250.5,251.,250.1,250.75,0\r\n"},
+        {"no names: ticker, period, Unix time, prices, volume",
+         "sber,5,1706695559,250.5,251,250.1,250.75,12000\n",
+         "',' <TICKER> <PER> <DATE> Unix seconds, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "SBER,20240131,100500,250.5,251.,250.1,250.75,12000\r\n"},
+        {"yymmdd dates that the design reading would take as they stand",
+         "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\nSBER,5,240131,235900,1,2,0.5,1.5,"
+         "3\n",
+         "',' <TICKER> <PER> <DATE> YYMMDD, <TIME> HHMMSS, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "SBER,20240131,235900,1.,2.,0.5,1.5,3\r\n"},
+    };
+    for (const auto& c : cases) {
+        const MemoryRun run(c.file);
+        EXPECT_EQ(run.log, "Processing: q.txt\nLayout: " + c.layout + "\nOk\n") << c.family;
+        EXPECT_EQ(run.bars5, kBarHeader + c.bars) << c.family;
+    }
+}
+
+TEST(LayoutReader, ALineThatDoesNotReadEndsTheFileAndASampleThatDoesNotGoesTheDesignWay) {
+    // Blank lines pass anywhere: they push a bad line out of the sample, which decides the layout.
+    const std::string head = "Date;Time;Open;High;Low;Close;Volume\n31.01.2024;10:05;1;2;0,5;1,5;7\n" +
+                             std::string(kLayoutSampleSize, '\n');
+    const struct {
+        std::string file;
+        std::string error;
+    } cases[] = {
+        {head + "31.13.2024;10:05;1;2;0,5;1,5;7\n", "'31.13.2024' is not a valid date"},
+        {head + "31.01.2024;10:75;1;2;0,5;1,5;7\n", "'10:75' is not a valid time"},
+        {head + "31.01.2024;10:10;1;n/a;0,5;1,5;7\n", "'n/a' is not a valid floating point value"},
+        {head + "31.01.2024;10:10;1;2;0,5;1,5;7 lots\n", "'7 lots' is not a valid integer value"},
+        {head + "Total;;;;;1,5;\n", "'Total' is not a valid date"},
+        {"SBER;20240131;10:05;1;2;0,5;1,5\nSBER;20240131;10:10;1;2;0,5\n", "'' is not a valid integer value"},
+    };
+    for (const auto& c : cases) {
+        const std::string log = MemoryRun(c.file).log;
+        EXPECT_EQ(log.find("\nLayout: ") != std::string::npos, c.file.starts_with(head)) << log;
+        EXPECT_TRUE(log.ends_with("Error: " + c.error + "\n")) << log;
+    }
+}
+
+}  // namespace
+}  // namespace tarnix
