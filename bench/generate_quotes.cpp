@@ -6,6 +6,8 @@
 //                  several data services write them: reading and number parsing dominate a conversion
 //   five-minutes   one quote every five minutes, prices with two decimals: nearly two bars come out of
 //                  every line at 5, 10, 15 and 60 minutes, so writing records dominates
+//   layout-minutes the padded-minutes quotes in another layout: ";" between the fields, DD.MM.YYYY and
+//                  HH:MM:SS, for the layout reader
 
 #include <algorithm>
 #include <charconv>
@@ -22,11 +24,13 @@ struct Shape {
     int secondsApart;  // 0: one to six seconds at random
     int decimals;      // 0: the ticker's own
     int paddedDecimals;
+    bool otherLayout = false;  // ";", DD.MM.YYYY and HH:MM:SS instead of ",", YYYYMMDD and HHMMSS
 };
 
 Shape ShapeNamed(std::string_view name) {
     if (name == "ticks") return {0, 0, 0};
     if (name == "padded-minutes") return {60, 0, 7};
+    if (name == "layout-minutes") return {60, 0, 7, true};
     if (name == "five-minutes") return {300, 2, 0};
     return {60, 0, 0};
 }
@@ -43,7 +47,8 @@ class QuoteWriter {
 
     // Writes whole trading days until at least `bytes` are written.
     void Write(std::uint64_t bytes) {
-        Put("<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n");
+        Put(shape_.otherLayout ? "<TICKER>;<PER>;<DATE>;<TIME>;<OPEN>;<HIGH>;<LOW>;<CLOSE>;<VOL>\r\n"
+                               : "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n");
         TickerStyle tickers[] = {
             {"SBER", 2, 25050}, {"GAZP", 2, 16025}, {"VTBR", 4, 245}, {"LKOH", 1, 70125}};
         if (shape_.decimals != 0) {
@@ -63,11 +68,15 @@ class QuoteWriter {
         for (; ticker.decimals > decimals; --ticker.decimals) ticker.priceTicks /= 10;
     }
 
-    static std::string DateOf(int day) {
+    std::string DateOf(int day) const {
         const int month = 1 + (day / 28) % 12;
         const int year = 2020 + day / (28 * 12);
         char text[16];
-        std::snprintf(text, sizeof text, "%04d%02d%02d", year, month, 1 + day % 28);
+        if (shape_.otherLayout) {
+            std::snprintf(text, sizeof text, "%02d.%02d.%04d", 1 + day % 28, month, year);
+        } else {
+            std::snprintf(text, sizeof text, "%04d%02d%02d", year, month, 1 + day % 28);
+        }
         return text;
     }
 
@@ -86,18 +95,22 @@ class QuoteWriter {
         const std::int64_t low =
             std::max<std::int64_t>(1, std::min(open, close) - static_cast<std::int64_t>(random_() % 3));
         ticker.priceTicks = close;
-        char time[8];
-        std::snprintf(time, sizeof time, "%02d%02d%02d", second / 3600, second / 60 % 60, second % 60);
+        char time[12];
+        std::snprintf(time, sizeof time, shape_.otherLayout ? "%02d:%02d:%02d" : "%02d%02d%02d",
+                      second / 3600, second / 60 % 60, second % 60);
+        const std::string_view separator = shape_.otherLayout ? ";" : ",";
         Put(ticker.name);
-        Put(shape_.secondsApart == 0 ? ",0," : shape_.secondsApart == 60 ? ",1," : ",5,");
+        Put(separator);
+        Put(shape_.secondsApart == 0 ? "0" : shape_.secondsApart == 60 ? "1" : "5");
+        Put(separator);
         Put(date);
-        Put(",");
+        Put(separator);
         Put(time);
         for (const std::int64_t price : {open, high, low, close}) {
-            Put(",");
+            Put(separator);
             PutPrice(price, ticker.decimals);
         }
-        Put(",");
+        Put(separator);
         PutInteger(static_cast<std::int64_t>(1 + random_() % 5000));
         Put("\r\n");
     }
@@ -133,8 +146,10 @@ class QuoteWriter {
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: %s OUTPUT MEGABYTES SEED ticks|minutes|padded-minutes|five-minutes\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s OUTPUT MEGABYTES SEED ticks|minutes|padded-minutes|layout-minutes|five-minutes\n",
+            argv[0]);
         return 2;
     }
     std::FILE* out = std::fopen(argv[1], "wb");

@@ -131,12 +131,14 @@ TEST(FoldQuote, FoldsQuotesIntoBarsLabelledByTheirEnd) {
 }
 
 TEST(FoldQuote, FailsTheFileOnARolloverFromADateThatDoesNotExist) {
+    // A first line in the design's layout keeps the file in the design reading; its open of 0 writes no bar.
+    const std::string designStart = "SBER,20240130,100000,0,0,0,0";
     const std::pair<const char*, const char*> cases[] = {
         {"SBER,31.01.2024,235900,1,1,1,1", "Error: '31.0' is not a valid integer value"},
         {"SBER,20240230,235900,1,1,1,1", "Error: Invalid argument to date encode"},
     };
     for (const auto& [line, error] : cases) {
-        const Converted converted = ConvertWithInterval({line}, "7");
+        const Converted converted = ConvertWithInterval({designStart, line}, "7");
         EXPECT_EQ(converted.log, "Processing: SBER.txt\n" + std::string(error) + "\n");
         EXPECT_EQ(converted.records, Lines{});
     }

@@ -44,9 +44,12 @@ std::int64_t DigitsValue(std::string_view digits) {
 // A run of `min` to `max` digits at `at`; moves `at` past it.
 std::optional<std::int32_t> TakeNumber(std::string_view text, std::size_t& at, std::size_t min,
                                        std::size_t max) {
-    const std::size_t count = CountDigits(text, at);
+    std::size_t count = 0;
+    std::int32_t value = 0;
+    for (; at + count < text.size() && count <= max && IsDigit(text[at + count]); ++count) {
+        value = value * 10 + (text[at + count] - '0');
+    }
     if (count < min || count > max) return std::nullopt;
-    const auto value = static_cast<std::int32_t>(DigitsValue(text.substr(at, count)));
     at += count;
     return value;
 }
@@ -77,6 +80,13 @@ void SkipFraction(std::string_view text, std::size_t& at) {
 
 // H:MM, HH:MM or HH:MM:SS with an optional fraction at `at`; moves `at` past it.
 std::optional<std::int32_t> TakeColonTime(std::string_view text, std::size_t& at) {
+    // The usual HH:MM:SS of a whole field, quickly.
+    if (at == 0 && text.size() == 8 && text[2] == ':' && text[5] == ':' &&
+        std::all_of(text.begin(), text.end(), [](char c) { return IsDigit(c) || c == ':'; })) {
+        const auto pair = [&](std::size_t i) { return (text[i] - '0') * 10 + (text[i + 1] - '0'); };
+        at = 8;
+        return MinuteOf(pair(0), pair(3), pair(6));
+    }
     const auto hours = TakeNumber(text, at, 1, 2);
     if (!hours || at >= text.size() || text[at] != ':') return std::nullopt;
     ++at;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <string>
 #include <unordered_map>
 
@@ -169,7 +170,7 @@ bool IsPriceName(NamedRole role) {
 struct Row {
     std::int64_t number = 0;
     std::string_view line;
-    std::vector<std::string> fields;
+    std::vector<std::string_view> fields;
 };
 
 bool ReadsAsAnyDate(std::string_view text) {
@@ -192,11 +193,12 @@ bool HoldsLetters(std::string_view text) {
 }
 
 // A line that a date (or date-time) and, after it, a number make a data line.
-bool LooksLikeData(const std::vector<std::string>& fields) {
+bool LooksLikeData(const std::vector<std::string_view>& fields) {
+    if (fields.size() < 2) return false;  // the separator occurs in every data line
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (!ReadsAsAnyDate(fields[i])) continue;
         return std::any_of(fields.begin() + static_cast<std::ptrdiff_t>(i) + 1, fields.end(),
-                           [](const std::string& f) { return ReadsAsNumber(f); });
+                           [](std::string_view f) { return ReadsAsNumber(f); });
     }
     return false;
 }
@@ -215,14 +217,21 @@ class Sniffer {
         for (const SampledLine& line : lines) {
             const std::string_view text = line.number == 1 ? WithoutByteOrderMark(line.text) : line.text;
             if (IsBlankLine(text)) continue;
-            const auto fields = splitter.Split(text);
-            rows_.push_back({line.number, text, {fields.begin(), fields.end()}});
+            Row& row = rows_.emplace_back(Row{line.number, text, {}});
+            for (const std::string_view field : splitter.Split(text)) row.fields.push_back(Kept(field, text));
         }
     }
 
     std::optional<QuoteLayout> Layout();
 
   private:
+    // The field itself when it lies in the line, else a copy that lives as long as the sniffer.
+    std::string_view Kept(std::string_view field, std::string_view line) {
+        if (field.data() >= line.data() && field.data() + field.size() <= line.data() + line.size())
+            return field;
+        return unquoted_.emplace_back(field);
+    }
+
     std::string_view FieldOf(const Row& row, int column) const {
         const auto index = static_cast<std::size_t>(column);
         return column >= 0 && index < row.fields.size() ? std::string_view(row.fields[index])
@@ -255,8 +264,9 @@ class Sniffer {
     const SniffContext& context_;
     char separator_;
     std::vector<Row> rows_;
+    std::deque<std::string> unquoted_;  // fields whose doubled quotes were undone
     std::span<const Row> data_;
-    std::span<const std::string> names_;
+    std::span<const std::string_view> names_;
     std::vector<DateForm> dateForms_;
     QuoteLayout layout_;
     int date_ = -1;
@@ -299,9 +309,9 @@ bool Sniffer::FindData() {
 void Sniffer::FindHeader() {
     const auto dataStart = static_cast<std::size_t>(data_.data() - rows_.data());
     for (std::size_t i = dataStart; i-- > 0;) {
-        const std::vector<std::string>& fields = rows_[i].fields;
+        const std::vector<std::string_view>& fields = rows_[i].fields;
         if (std::none_of(fields.begin(), fields.end(),
-                         [](const std::string& f) { return IsPriceName(RoleOfName(f)); }))
+                         [](std::string_view f) { return IsPriceName(RoleOfName(f)); }))
             continue;
         if (fields.size() == data_.front().fields.size()) names_ = fields;
         return;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -126,6 +127,24 @@ std::string_view RoleTag(ColumnRole role, bool onePrice) {
     return "-";
 }
 
+// The first `c` from `p` on, or `end`. Eight characters at a time: a byte of the word equals `c` exactly
+// where the XOR leaves a zero byte, and the lowest flagged byte is always a true one.
+const char* FindByte(const char* p, const char* end, char c) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; end - p >= 8; p += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, p, sizeof word);
+            word ^= kOnes * static_cast<unsigned char>(c);
+            if (const std::uint64_t found = (word - kOnes) & ~word & kHighBits; found != 0)
+                return p + std::countr_zero(found) / 8;
+        }
+    }
+    while (p != end && *p != c) ++p;
+    return p;
+}
+
 std::string ShownMark(char c) {
     return c == '\t' ? "'\\t'" : Quoted(std::string_view(&c, 1));
 }
@@ -168,18 +187,22 @@ std::string_view WithoutByteOrderMark(std::string_view line) {
 std::span<const std::string_view> FieldSplitter::Split(std::string_view line, std::size_t maxFields) {
     fields_.clear();
     unquoted_.clear();
-    std::string_view rest = line;
+    const char separator = separator_;  // a local: the scan's stores through char pointers may alias a member
+    const char* p = line.data();
+    const char* const end = p + line.size();
     while (fields_.size() < maxFields) {
-        while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-        if (!rest.empty() && rest.front() == '"') {
+        while (p != end && *p == ' ') ++p;
+        if (p != end && *p == '"') {
+            std::string_view rest(p, static_cast<std::size_t>(end - p));
             fields_.push_back(TakeQuoted(rest));
+            p = rest.empty() ? end : rest.data();
         } else {
-            const std::size_t end = rest.find(separator_);
-            fields_.push_back(TrimBlanks(rest.substr(0, end)));
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+            const char* const start = p;
+            p = FindByte(p, end, separator);
+            fields_.push_back(TrimBlanks(std::string_view(start, static_cast<std::size_t>(p - start))));
         }
-        if (rest.empty()) break;
-        rest.remove_prefix(1);  // the separator
+        if (p == end) break;
+        ++p;  // the separator
     }
     return fields_;
 }
@@ -221,7 +244,7 @@ std::optional<float> ReadLayoutPrice(std::string_view text, char mark) {
 }
 
 std::optional<std::int64_t> ReadLayoutVolume(std::string_view text, char mark) {
-    if (text.empty() || text == "-") return 0;
+    if (text.empty() || (text.size() == 1 && text[0] == '-')) return 0;
     std::uint64_t digits = 0;
     const char* const end = text.data() + text.size();
     if (text.size() <= 18 && ReadDigits(text.data(), end, digits) == end)
@@ -316,7 +339,9 @@ std::int32_t LayoutLineReader::ReadDateField(std::string_view text) {
         datePart = text.substr(0, end);
         timePart = TrimBlanks(text.substr(end + (text[end] == 'T' ? 1 : 0)));
     }
-    if (datePart != lastDateText_ || !lastDate_) {
+    const bool sameText = lastDate_ && datePart.size() == lastDateText_.size() &&
+                          std::memcmp(datePart.data(), lastDateText_.data(), datePart.size()) == 0;
+    if (!sameText) {
         CivilDate date;
         const auto rest = ReadDatePart(datePart, form, date);
         if (!rest || !rest->empty()) ThrowUnread(text, "date");
