@@ -252,7 +252,7 @@ TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
          "Q,20240102,170000,1.1,1.2,1.,1.1,1235\r\nQ,20240102,170500,1.1,1.3,1.,1.2,1\r\n"},
         {"Yahoo, daily, with a day without trades",
          "Date,Open,High,Low,Close,Adj Close,Volume\n2024-01-02,187.15,188.44,183.89,185.64,185.4,82488700\n"
-         "2024-01-03,,,,,,\n",
+         "2024-01-03,,,,,,\n2024-01-04,null,null,null,null,null,null\n",
          "',' <DATE> YYYY-MM-DD, <OPEN> <HIGH> <LOW> <CLOSE> - <VOL>, decimal '.'",
          "Q,20240102,000500,187.15,188.44,183.89,185.64,82488700\r\n"},
         {"Investing, quoted, newest first, close named Price",

@@ -283,7 +283,9 @@ bool LayoutLineReader::Read(std::string_view line, bool volumeCounting, QuoteLin
     const std::span<const std::string_view> fields = splitter_.Split(line, fieldsNeeded_);
     const std::array<std::string_view, 4> prices = {Field(fields, open_), Field(fields, high_),
                                                     Field(fields, low_), Field(fields, close_)};
-    if (std::all_of(prices.begin(), prices.end(), [](std::string_view p) { return p.empty(); })) return false;
+    // A day without trades: Yahoo writes "null" where others leave the field empty.
+    const auto noPrice = [](std::string_view p) { return p.empty() || EqualsIgnoringAsciiCase(p, "null"); };
+    if (std::all_of(prices.begin(), prices.end(), noPrice)) return false;
 
     quote.minute = ReadDateField(Field(fields, date_));
     if (time_ >= 0) {
