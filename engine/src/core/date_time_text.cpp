@@ -11,10 +11,6 @@ namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool IsLeapYear(std::int32_t year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -112,10 +108,6 @@ std::optional<std::int32_t> TakeDigitTime(std::string_view text, std::size_t& at
     if (!seconds) return MinuteOf(value / 100, value % 100, 0);
     SkipFraction(text, at);
     return MinuteOf(value / 10000, value / 100 % 100, value % 100);
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
 }
 
 void SkipBlanks(std::string_view text, std::size_t& at) {

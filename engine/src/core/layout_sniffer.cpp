@@ -16,13 +16,7 @@ namespace {
 constexpr char kCtrlZ = '\x1A';
 
 bool IsAllDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string_view TrimSpaces(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
+    return std::all_of(text.begin(), text.end(), IsDigit);
 }
 
 // The header names of the design: <TICKER>, optionally <PER>, the date, <TIME> and the four prices; more
@@ -31,7 +25,7 @@ bool IsDesignHeader(std::string_view header) {
     std::vector<std::string_view> names;
     for (std::size_t start = 0;;) {
         const std::size_t comma = header.find(',', start);
-        names.push_back(TrimSpaces(header.substr(start, comma - start)));
+        names.push_back(TrimBlanks(header.substr(start, comma - start)));
         if (comma == std::string_view::npos) break;
         start = comma + 1;
     }
@@ -396,7 +390,7 @@ void Sniffer::FindTimeColumn() {
         for (const Row& row : data_) {
             const std::string_view field = FieldOf(row, date_);
             const std::size_t split = field.find_first_of(" \tT", field.find_first_of("0123456789"));
-            finder.Add(TrimSpaces(field.substr(split == std::string_view::npos ? field.size() : split + 1)));
+            finder.Add(TrimBlanks(field.substr(split == std::string_view::npos ? field.size() : split + 1)));
         }
         layout_.timeForm = finder.Form().value_or(TimeForm{});
         return;
