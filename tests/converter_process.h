@@ -9,6 +9,7 @@
 #else
 #include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,7 +112,8 @@ inline constexpr int kCannotStartProgram = 127;
 // How the program is started: as an unprivileged user (root ignores permissions), with fewer descriptors.
 struct ChildSetup {
     bool unprivileged = false;
-    rlim_t fileLimit = 0;  // 0 keeps the limit
+    rlim_t fileLimit = 0;      // descriptors; 0 keeps the limit
+    rlim_t fileSizeLimit = 0;  // bytes a file may grow to, as on a full disk; 0 keeps the limit
 };
 
 // A copy of the program that user 65534 can start: the checkout may lie below folders that only their
@@ -147,6 +149,12 @@ inline void WriteText(int fd, const char* text) {
     if (setup.fileLimit != 0) {
         const rlimit limit{setup.fileLimit, setup.fileLimit};
         ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    if (setup.fileSizeLimit != 0) {
+        // A write past the limit then fails with EFBIG instead of ending the program.
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{setup.fileSizeLimit, setup.fileSizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     ::execve(program, argv, env);
     const int error = errno;

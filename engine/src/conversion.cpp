@@ -44,21 +44,27 @@ void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOpti
     slot.file->Write(BarFileHeader(options));
 }
 
-// Creates the bar file of every enabled slot; false when no slot is enabled.
-bool OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionOptions& options,
-                  FileStore& store) {
+// Takes every slot's enabled state for the file and clears its pending bar; false when no slot is enabled.
+bool EnableSlots(IntervalSlots& slots, const ConversionOptions& options) {
     bool someEnabled = false;
     for (std::size_t i = 0; i < slots.size(); ++i) {
         IntervalSlot& slot = slots[i];
         slot.barEnd = 0;
         slot.open = 0;
         slot.enabled = options.intervalEnabled(static_cast<int>(i) + 1);
-        if (!slot.enabled) continue;
-        RefuseSharedBarFile(slots, i);
-        OpenBarFile(slot, name, options, store);
-        someEnabled = true;
+        someEnabled = someEnabled || slot.enabled;
     }
     return someEnabled;
+}
+
+// Creates the bar file of every enabled slot.
+void OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionOptions& options,
+                  FileStore& store) {
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        if (!slots[i].enabled) continue;
+        RefuseSharedBarFile(slots, i);
+        OpenBarFile(slots[i], name, options, store);
+    }
 }
 
 CivilDate Today() {
@@ -94,11 +100,13 @@ EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& option
     LogInLanguage(options, report, "Processing: ", "Обрабатываем: ", name);
     IntervalSlots slots;
     SetUpSlots(slots, options);
-    if (!OpenBarFiles(slots, name, options, store)) {
+    if (!EnableSlots(slots, options)) {
         LogInLanguage(options, report, "There is no selected interval", "Не выбран ни один интервал");
         return EntryOutcome::kNoInterval;
     }
+    // The input first: one that cannot be opened leaves the bar files of an earlier run as they are.
     const std::unique_ptr<QuoteInput> input = store.OpenInput(options.directory() + std::string(name));
+    OpenBarFiles(slots, name, options, store);
     BarFolder folder(slots, options, report, DecimalMarks::For(options.decimalChar()));
     FoldInput(*input, name, options, report, folder);
     for (IntervalSlot& slot : slots) {

@@ -147,12 +147,16 @@ TEST_F(DirectoryRun, RunningTwiceGivesTheSameBarFiles) {
     EXPECT_EQ(dir.Read("SBER-m10.txt"), first);
 }
 
-TEST_F(DirectoryRun, ASubdirectoryNamedLikeAQuoteFileFailsAfterItsBarFiles) {
+TEST_F(DirectoryRun, ASubdirectoryNamedLikeAQuoteFileFailsBeforeItsBarFiles) {
     std::filesystem::create_directory(dir.PathOf("data.txt"));
+    dir.Write("data-m60.txt", "old");
     dir.Write("next.txt", kQuotes);
     options.intervalEnabled[0] = true;
-    EXPECT_EQ(Run(), "Processing: data.txt\nError: File access denied\nProcessing: next.txt\nOk\n");
-    EXPECT_EQ(dir.Read("data-m5.txt"), kHeader5);
+    options.intervalEnabled[3] = true;
+    EXPECT_EQ(Run(),
+              "Skip (-m): data-m60.txt\nProcessing: data.txt\nError: File access denied\nProcessing: next.txt\nOk\n");
+    EXPECT_FALSE(dir.Exists("data-m5.txt"));
+    EXPECT_EQ(dir.Read("data-m60.txt"), "old");
 }
 
 TEST_F(DirectoryRun, CustomIntervalZeroFailsAtTheFirstDataLine) {

@@ -86,39 +86,89 @@ std::size_t AppendWhileRunning(const std::string& path, pid_t pid) {
     return appended;
 }
 
+const std::string kNoBarFile = "(no bar file)";
+
 struct FaultCase {
     const char* fault;
     std::function<void(const test::TempDir&)> prepare;
     std::vector<std::string> args;
     ChildSetup setup;
     std::string log;
-    std::string barsOfA;  // expected A-m5.txt, when the case pins it
+    std::string barsOfA;  // expected A-m5.txt, when the case pins it; kNoBarFile: none may be there
 };
+
+// Quotes of A whose 5-minute bars, one for every line, fill far more than 4 KiB.
+std::string ManyBarsOfA() {
+    std::string bytes;
+    for (int minute = 0; minute < 24 * 60; minute += 5) {
+        bytes += "SBER,20240131," +
+                 std::to_string(minute / 60 * 10000 + minute % 60 * 100 + 1000000).substr(1) +
+                 ",250.5,251,250.1,250.75\r\n";
+    }
+    return bytes;
+}
 
 TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
     const std::string header = "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n";
+    const std::string barFileRefused = "Skip (-m): A-m5.txt\nProcessing: A.txt\nError: File access denied\n";
     const FaultCase cases[] = {
-        {"bar file on a full disk",
+        {"bar file beyond the file-size limit, as on a full disk",
+         [](const test::TempDir& dir) { dir.Write("A.txt", ManyBarsOfA()); },
+         {"-i", "5"},
+         {.fileSizeLimit = 4096},
+         "Processing: A.txt\nError: I/O error 27\n",
+         ""},
+        {"link at a bar file's name, which must not be followed",
          [](const test::TempDir& dir) {
              dir.Write("A.txt", kQuote);
-             fs::create_symlink("/dev/full", dir.PathOf("A-m5.txt"));
+             dir.Write("precious.dat", "precious");
+             fs::create_symlink("precious.dat", dir.PathOf("A-m5.txt"));
          },
          {"-i", "5"},
          {},
-         "Skip (-m): A-m5.txt\nProcessing: A.txt\nError: I/O error 28\n",
+         barFileRefused,
+         "precious"},
+        {"FIFO at a bar file's name",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             ::mkfifo(dir.PathOf("A-m5.txt").c_str(), 0666);
+         },
+         {"-i", "5"},
+         {},
+         barFileRefused,
+         ""},
+        {"directory at a bar file's name",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             fs::create_directory(dir.PathOf("A-m5.txt"));
+         },
+         {"-i", "5"},
+         {},
+         barFileRefused,
          ""},
         {"input gone between listing and opening",
          [](const test::TempDir& dir) { fs::create_symlink("A-gone", dir.PathOf("A.txt")); },
          {"-i", "5"},
          {},
          "Processing: A.txt\nError: File not found\n",
-         header},
+         kNoBarFile},
         {"entry that is a directory",
          [](const test::TempDir& dir) { fs::create_directory(dir.PathOf("A.txt")); },
          {"-i", "5"},
          {},
          "Processing: A.txt\nError: File access denied\n",
-         header},
+         kNoBarFile},
+        {"unreadable input, whose earlier bars stay",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             dir.Write("A-m5.txt", "old");
+             HandOver(dir);
+             ::chmod(dir.PathOf("A.txt").c_str(), 0);
+         },
+         {"-i", "5"},
+         {.unprivileged = true},
+         barFileRefused,
+         "old"},
         {"read-only bar file",
          [](const test::TempDir& dir) {
              dir.Write("A.txt", kQuote);
@@ -128,7 +178,7 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
          },
          {"-i", "5"},
          {.unprivileged = true},
-         "Skip (-m): A-m5.txt\nProcessing: A.txt\nError: File access denied\n",
+         barFileRefused,
          "old"},
         // B's bar file is left from an earlier run: it can be rewritten where no new file can be created.
         {"unwritable directory",
@@ -141,16 +191,16 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
          {"-i", "5"},
          {.unprivileged = true},
          "Processing: A.txt\nError: File access denied\nSkip (-m): B-m5.txt\n",
-         ""},
-        {"10-million-character line",
+         kNoBarFile},
+        {"10-million-character line, which memory does not follow",
          [](const test::TempDir& dir) {
              // NOLINTNEXTLINE(bugprone-string-constructor): ten million characters on purpose
              dir.Write("A.txt", "SBER,20240131,100100,250.5,251,250.1,250.75" + std::string(10'000'000, '0'));
          },
          {"-i", "5"},
          {},
-         "Processing: A.txt\nOk\n",
-         kBars},
+         "Processing: A.txt\nError: Line too long\n",
+         header},
         {"50,000 empty lines",
          [](const test::TempDir& dir) {
              std::string bytes;
@@ -175,33 +225,37 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
         EXPECT_EQ(outcome.log, c.log + "Processing: B.txt\nOk\n");
         EXPECT_EQ(outcome.status, failed ? 1 : 0);
         EXPECT_EQ(dir.Read("B-m5.txt"), kBars);
-        if (!c.barsOfA.empty()) {
+        if (c.barsOfA == kNoBarFile) {
+            EXPECT_FALSE(fs::exists(dir.PathOf("A-m5.txt")));
+        } else if (!c.barsOfA.empty()) {
             EXPECT_EQ(dir.Read("A-m5.txt"), c.barsOfA);
         }
         ::chmod(dir.path().c_str(), 0777);
     }
 }
 
-// Every file needs as many descriptors as the last: the limit fails each one where it opens its input, and
-// the second file's bar files, created anew, show that the first released all of its own.
+// Every file needs as many descriptors as the last: the limit fails each one where it creates its third bar
+// file, after its input, and the second file's bar files, created anew, show that the first released all of
+// its own.
 TEST(FaultInjection, TooManyOpenFilesFailsEachFileAndLeaksNothing) {
     const test::TempDir dir;
     dir.Write("A.txt", kQuote);
     dir.Write("B.txt", kQuote);
     dir.Write("B-m15.txt", "old");
     const std::vector<std::string> args = {"-j", "1", "-i", "5,10,15"};
-    // Standard input, output and error, then three bar files; the input would be the seventh.
+    // Standard input, output and error, the input and two bar files; the third would be the seventh.
     const Outcome limited = RunConverter(dir, args, {.fileLimit = 6});
     EXPECT_EQ(limited.log,
               "Processing: A.txt\nError: Too many open files\nSkip (-m): B-m15.txt\nProcessing: B.txt\n"
               "Error: Too many open files\n");
     EXPECT_EQ(limited.status, 1);
-    EXPECT_EQ(dir.Read("B-m15.txt"), "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n");
+    EXPECT_EQ(dir.Read("B-m10.txt"), "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n");
+    EXPECT_EQ(dir.Read("B-m15.txt"), "old");
 
     // UBSan checks the first call through the reader's byte source with a pipe of its own: two more.
     const Outcome enough = RunConverter(dir, args, {.fileLimit = 7 + kSanitizerDescriptors});
     EXPECT_EQ(enough.log,
-              "Skip (-m): A-m10.txt\nSkip (-m): A-m15.txt\nSkip (-m): A-m5.txt\nProcessing: A.txt\nOk\n"
+              "Skip (-m): A-m10.txt\nSkip (-m): A-m5.txt\nProcessing: A.txt\nOk\n"
               "Skip (-m): B-m10.txt\nSkip (-m): B-m15.txt\nSkip (-m): B-m5.txt\nProcessing: B.txt\nOk\n");
     EXPECT_EQ(dir.Read("B-m5.txt"), kBars);
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/conversion_error.h"
 #include "core/number_syntax.h"
 #include "core/text_case.h"
 
@@ -15,6 +16,9 @@ namespace tarnix {
 namespace {
 
 constexpr std::size_t kInitialBufferSize = std::size_t{64} * 1024;
+// No quote line comes near this; a file without line ends, or a binary file named *.txt, would otherwise
+// make the buffer grow with the whole file.
+constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 constexpr char kCtrlZ = '\x1A';
 
 bool IsLineEndOrCtrlZ(char c) {
@@ -192,6 +196,7 @@ void QuoteReader::ReadLine() {
         }
         // The line runs past the buffer: keep it at the front, make room and read on.
         const std::size_t length = end_ - start;
+        if (length > kMaxLineLength) throw ConversionError("Line too long");
         std::memmove(buffer_.get(), buffer_.get() + start, length);
         start = 0;
         scanned = end_ = pos_ = length;

@@ -60,7 +60,7 @@ struct FileLayout {
 
 // The reading state of one open quote file. Lines end at CR, CR LF or a lone LF; the file ends at its
 // physical end or at its first Ctrl-Z. Only the current line is held, in a buffer that grows with the
-// longest line, never with the file.
+// longest line, never with the file: a line of more than 1 MiB raises ConversionError "Line too long".
 class QuoteReader {
   public:
     // Reads from `source`, which must outlive the reader.

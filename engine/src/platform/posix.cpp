@@ -66,8 +66,14 @@ File File::OpenForReading(const std::string& path) {
 }
 
 File File::CreateForWriting(const std::string& path) {
-    File file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), path);
+    // A link at the name is not followed (it could lead anywhere outside the directory), and a FIFO or device
+    // is refused without waiting on it; only a plain file, known as such, is emptied and written.
+    File file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666), path);
     if (file.handle_ < 0) file.Fail(errno);
+    const int fd = Descriptor(file.handle_);
+    if (const ErrorCode error = PlainFileError(fd)) file.Fail(error);
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || ::ftruncate(fd, 0) != 0)
+        file.Fail(errno);
     return file;
 }
 
@@ -133,6 +139,8 @@ std::string FileErrorMessage(ErrorCode error, const std::string& path) {
         case EPERM:
         case EISDIR:
         case EROFS:
+        case ELOOP:  // a link where none is followed
+        case ENXIO:  // a FIFO without a reader, or a device that is not there
             return "File access denied";
         default:
             return "I/O error " + std::to_string(error);
