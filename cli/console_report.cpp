@@ -1,5 +1,7 @@
 #include "console_report.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/platform.h"
@@ -8,6 +10,8 @@ namespace tarnix::cli {
 namespace {
 
 constexpr auto kRedrawPeriod = std::chrono::milliseconds(100);
+// The exit status of a run whose log could not be written.
+constexpr int kExitLogLost = 2;
 
 }  // namespace
 
@@ -21,7 +25,14 @@ ConsoleReport::Clock ConsoleReport::CoarseClock() {
 void ConsoleReport::AddLogLine(std::string_view line) {
     EraseProgress();
     lastLogLine_.assign(line);
+    if (logFailure_ != 0) return;
+    errno = 0;
     log_ << line << '\n' << std::flush;
+    if (log_) return;
+    logFailure_ = errno != 0 ? errno : EIO;
+    // Where a broken pipe raises no signal (it is ignored, or on Windows), the reader's leaving still ends
+    // the run, with nothing more to say.
+    if (logFailure_ == EPIPE) std::_Exit(kExitLogLost);
 }
 
 void ConsoleReport::ShowLineCounter(std::int64_t lineNumber) {

@@ -15,7 +15,9 @@ namespace tarnix::cli {
 
 // Prints every log line to `log` at once. With a `progress` stream (a terminal), the line counter is shown
 // there after the latest log line, redrawn in place a few times a second and erased before the next log
-// line, so that `log` stays free of it.
+// line, so that `log` stays free of it. When a line cannot be written (a full disk, a closed file), the log
+// is given up and the error kept for LogFailure(); a pipe closed by its reader ends the program at once,
+// quietly, as it ends other command-line tools.
 class ConsoleReport final : public ConversionReport {
   public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -30,6 +32,8 @@ class ConsoleReport final : public ConversionReport {
 
     // Erases the progress line, so that what the terminal shows next starts on a clean line.
     void Finish();
+    // The error (errno) of the first log line that could not be written, or 0.
+    int LogFailure() const { return logFailure_; }
 
   private:
     static Clock CoarseClock();
@@ -38,6 +42,7 @@ class ConsoleReport final : public ConversionReport {
     std::ostream& log_;
     std::ostream* progress_;
     std::string lastLogLine_;
+    int logFailure_ = 0;
     bool progressShown_ = false;
     Clock clock_;
     std::chrono::steady_clock::time_point lastDraw_;

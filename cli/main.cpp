@@ -1,6 +1,9 @@
 #include <clocale>
+#include <cstring>
 #include <iostream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "command_line.h"
 #include "console_report.h"
@@ -22,6 +25,10 @@ int Convert(const CommandLine& line) {
         line.workers > 0 ? line.workers : static_cast<int>(std::thread::hardware_concurrency());
     const RunOutcome outcome = RunConversionInParallel(FixedOptions(settings), report, workers);
     report.Finish();
+    if (report.LogFailure() != 0) {
+        std::cerr << kProgramName << ": cannot write the log: " << std::strerror(report.LogFailure()) << '\n';
+        return kExitUsage;
+    }
     // The run itself says nothing about a directory it cannot list; a script deserves to hear of a mistyped
     // path.
     if (!outcome.directoryFailure.empty()) {
@@ -34,9 +41,10 @@ int Convert(const CommandLine& line) {
 
 int TryMain(int argc, const char* const* argv) {
     try {
-        // An exec with an empty argv leaves argc at 0.
-        const auto argumentCount = static_cast<std::size_t>(argc > 1 ? argc - 1 : 0);
-        const CommandLine line = ParseCommandLine({argv + 1, argumentCount});
+        const std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
+        std::vector<const char*> pointers;
+        for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+        const CommandLine line = ParseCommandLine(pointers);
         switch (line.action) {
             case Action::kShowHelp:
                 std::cout << HelpText();

@@ -22,6 +22,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_support.h"
@@ -110,10 +111,16 @@ inline constexpr int kCannotDropPrivileges = 77;
 inline constexpr int kCannotStartProgram = 127;
 
 // How the program is started: as an unprivileged user (root ignores permissions), with fewer descriptors.
+// Where the program's standard output goes: a pipe that the test reads, a full disk (/dev/full), or a pipe
+// whose reader has gone.
+enum class Output { kPipe, kFullDisk, kClosedPipe };
+
 struct ChildSetup {
     bool unprivileged = false;
     rlim_t fileLimit = 0;      // descriptors; 0 keeps the limit
     rlim_t fileSizeLimit = 0;  // bytes a file may grow to, as on a full disk; 0 keeps the limit
+    Output output = Output::kPipe;
+    bool ignoreBrokenPipe = false;  // SIGPIPE ignored, as some callers start their children
 };
 
 // A copy of the program that user 65534 can start: the checkout may lie below folders that only their
@@ -150,6 +157,7 @@ inline void WriteText(int fd, const char* text) {
         const rlimit limit{setup.fileLimit, setup.fileLimit};
         ::setrlimit(RLIMIT_NOFILE, &limit);
     }
+    if (setup.ignoreBrokenPipe) ::signal(SIGPIPE, SIG_IGN);
     if (setup.fileSizeLimit != 0) {
         // A write past the limit then fails with EFBIG instead of ending the program.
         ::signal(SIGXFSZ, SIG_IGN);
@@ -181,6 +189,12 @@ inline ProcessOutcome RunConverterProcess(std::vector<std::string> args, const C
     const int err = ::mkstemp(errPath.data());
     int out[2];
     if (err < 0 || ::pipe2(out, O_CLOEXEC) != 0) return {};
+    if (setup.output == Output::kFullDisk) {
+        ::close(out[1]);
+        out[1] = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    }
+    // With no reader left anywhere, every write to the pipe fails.
+    if (setup.output == Output::kClosedPipe) ::close(std::exchange(out[0], ::open("/dev/null", O_RDONLY)));
     const pid_t pid = ::fork();
     if (pid == 0) {
         char locale[] = "LC_ALL=C";
@@ -197,7 +211,10 @@ inline ProcessOutcome RunConverterProcess(std::vector<std::string> args, const C
     }
     ::close(out[0]);
     int status = 0;
-    if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    if (::waitpid(pid, &status, 0) == pid) {
+        // A signal counts as the shell counts it: 128 and its number.
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
     outcome.err = ReadWholeFile(errPath);
     ::unlink(errPath.c_str());
     return outcome;

@@ -51,6 +51,18 @@ bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A new Tarnix.ini starts with the UTF-16 byte-order mark: the profile functions then write it in UTF-16 and
+// keep a directory with characters beyond the ANSI code page. An existing file keeps its encoding.
+void CreateUnicodeProfile(const std::wstring& path) {
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;  // there already, or not to be made: the writes will tell
+    constexpr char kByteOrderMark[] = {'\xFF', '\xFE'};
+    DWORD written = 0;
+    WriteFile(file, kByteOrderMark, sizeof kByteOrderMark, &written, nullptr);
+    CloseHandle(file);
+}
+
 void ShowFailure(const std::string& text) {
     MessageBoxW(nullptr, platform::Utf16(text).c_str(), L"Tarnix", MB_OK | MB_ICONERROR);
 }
@@ -145,6 +157,7 @@ void FormStorage::RestoreProperties() {
 void FormStorage::SaveSettings() {
     if (!restored_) return;
     writeFailed_ = false;
+    CreateUnicodeProfile(writePath_);
     Write("FormVersion", std::to_string(frontend::kFormVersion));
     SavePlacement();
     Write("Visible", destroying_ ? "1" : "0");

@@ -234,6 +234,42 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
     }
 }
 
+// A log that cannot be written is not a success: the run still converts every file, then says so once and
+// ends with status 2; a reader that leaves early ends the run quietly, by the signal or, where that is
+// ignored, at once.
+TEST(FaultInjection, TheLogsOwnFailuresAreNotTakenForSuccess) {
+    const struct {
+        const char* fault;
+        ChildSetup setup;
+        int status;
+        std::string err;
+        bool converted;
+    } cases[] = {
+        {"log on a full disk",
+         {.output = test::Output::kFullDisk},
+         2,
+         "tarnix-convert: cannot write the log: No space left on device\n",
+         true},
+        {"log reader gone", {.output = test::Output::kClosedPipe}, 128 + SIGPIPE, "", false},
+        {"log reader gone, broken pipes ignored",
+         {.output = test::Output::kClosedPipe, .ignoreBrokenPipe = true},
+         2,
+         "",
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        const test::TempDir dir;
+        dir.Write("A.txt", kQuote);
+        dir.Write("B.txt", kQuote);
+        const test::ProcessOutcome outcome =
+            test::RunConverterProcess({"-j", "1", "-i", "5", dir.path()}, c.setup);
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(outcome.err, c.err);
+        EXPECT_EQ(dir.Exists("B-m5.txt"), c.converted);
+    }
+}
+
 // Every file needs as many descriptors as the last: the limit fails each one where it creates its third bar
 // file, after its input, and the second file's bar files, created anew, show that the first released all of
 // its own.

@@ -3,8 +3,9 @@
 # through the folder dialog (Alt+Down, OK), ticks 5 and 60 minutes and the volume, moves the window, clicks
 # "Process" and at once "Exit". The run must go on to its end and the program must end after it, leaving the
 # bar files that the Linux converter writes for the same directory and a Tarnix.ini in %APPDATA% with its 22
-# keys. A second start must restore the values and the place: closing it at once, after a folder dialog left
-# with Escape, writes them back unchanged.
+# keys, made anew in UTF-16. A second start, with a Cyrillic directory put into that file, must restore the
+# values and the place: closing it at once, after a folder dialog left with Escape, writes them back
+# unchanged.
 # Usage: window_e2e.sh TARNIX_EXE TARNIX_CONVERT EXAMPLES_DIR   (WINEPREFIX must be set)
 set -euo pipefail
 # shellcheck source=../e2e_session.sh
@@ -81,13 +82,22 @@ finish
 diff -r "$work/expected" "$work/quotes"
 echo "bar files of the window run match the Linux converter's: $(ls "$work/quotes" | grep -c -- -m)"
 
-keys=$(grep -c '=' "$ini")
-[ "$keys" -eq 22 ] || { echo "Tarnix.ini holds $keys keys, not 22:"; cat "$ini"; exit 1; }
+ini_text() { iconv -f UTF-16 -t UTF-8 "$ini" | tr -d '\r'; }
+[ "$(head -c 2 "$ini" | od -An -tx1 | tr -d ' ')" = fffe ] || { echo "Tarnix.ini was not made in UTF-16"; exit 1; }
+keys=$(ini_text | grep -c '=')
+[ "$keys" -eq 22 ] || { echo "Tarnix.ini holds $keys keys, not 22:"; ini_text; exit 1; }
 for expected in 'm5_Checked=True' 'm60_Checked=True' 'Voluem_Checked=True' 'm10_Checked=False' \
   "Dir_Text=$(winepath -w "$work/quotes")\\" 'NormPos=300,200,'; do
-  grep -qF "$expected" "$ini" || { echo "Tarnix.ini lacks $expected:"; cat "$ini"; exit 1; }
+  ini_text | grep -qF "$expected" || { echo "Tarnix.ini lacks $expected:"; ini_text; exit 1; }
 done
-cp "$ini" "$work/first.ini"
+# A directory beyond the ANSI code page, as Russian users name theirs.
+mkdir "$work/Котировки 2024"
+cyrillic="Dir_Text=$(winepath -w "$work/Котировки 2024")\\"
+ini_text | while IFS= read -r line; do
+  [[ $line == Dir_Text=* ]] && line=$cyrillic
+  printf '%s\n' "$line"
+done >"$work/first.ini"
+{ printf '\xff\xfe'; sed 's/$/\r/' "$work/first.ini" | iconv -f UTF-8 -t UTF-16LE; } >"$ini"
 
 start
 folder_dialog Escape
@@ -95,6 +105,6 @@ geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/ *Position: \([0-9]*,
 [ "$geometry" = "300,200" ] || { echo "the second start opened at $geometry, not at 300,200"; exit 1; }
 xdotool $(at 273 380)
 finish
-diff <(grep -v '^Visible=' "$work/first.ini") <(grep -v '^Visible=' "$ini") ||
+diff <(grep -v '^Visible=' "$work/first.ini") <(ini_text | grep -v '^Visible=') ||
   { echo "the second start did not restore what the first saved"; exit 1; }
-echo "Tarnix.ini: 22 keys, restored and saved back unchanged"
+echo "Tarnix.ini: 22 keys in UTF-16, a Cyrillic directory among them, restored and saved back unchanged"

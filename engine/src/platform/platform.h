@@ -69,6 +69,10 @@ std::string SystemErrorText(ErrorCode error);
 // The user's decimal separator.
 char LocalDecimalChar();
 
+// The program's arguments after its name, as UTF-8: on Windows read anew from the wide command line, so that
+// names outside the ANSI code page (a Cyrillic folder on an English system) come through whole.
+std::vector<std::string> CommandLineArguments(int argc, const char* const* argv);
+
 // Makes the console ready for the log (UTF-8 text, cursor movement) and tells whether standard error is a
 // console, where a progress line can be drawn.
 bool SetUpConsole();

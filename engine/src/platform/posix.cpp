@@ -108,10 +108,15 @@ DirectoryListing ListDirectory(const std::string& directory) {
         listing.error = errno;
         return listing;
     }
-    while (const dirent* entry = ::readdir(dir.get())) {
+    // readdir gives no entry both at the end and on an error; only errno tells them apart.
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) break;
         const std::string_view name = entry->d_name;
         if (name != "." && name != "..") listing.names.emplace_back(name);
     }
+    if (errno != 0) listing = {{}, errno};
     return listing;
 }
 
@@ -154,6 +159,11 @@ std::string SystemErrorText(ErrorCode error) {
 char LocalDecimalChar() {
     const char* point = std::localeconv()->decimal_point;
     return point != nullptr && point[0] != '\0' ? point[0] : '.';
+}
+
+std::vector<std::string> CommandLineArguments(int argc, const char* const* argv) {
+    // An exec with an empty argv leaves argc at 0.
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
 }
 
 bool SetUpConsole() {

@@ -1,4 +1,6 @@
 #include <windows.h>
+// windows.h first: shellapi.h builds on it.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -167,6 +169,9 @@ DirectoryListing ListDirectory(const std::string& directory) {
         const std::wstring_view name = entry.cFileName;
         if (name != L"." && name != L"..") listing.names.push_back(Utf8(name));
     } while (FindNextFileW(search, &entry));
+    // The search ends with ERROR_NO_MORE_FILES; any other error leaves the listing incomplete.
+    if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES)
+        listing = {{}, static_cast<int>(error)};
     FindClose(search);
     return listing;
 }
@@ -219,6 +224,15 @@ char LocalDecimalChar() {
     if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) == 0) return '.';
     // A separator beyond ASCII cannot stand in the 8-bit texts of a quote file.
     return separator[0] > 0 && separator[0] < 0x80 ? static_cast<char>(separator[0]) : '.';
+}
+
+std::vector<std::string> CommandLineArguments(int, const char* const*) {
+    int count = 0;
+    wchar_t** const wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; wide != nullptr && i < count; ++i) arguments.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+    return arguments;
 }
 
 bool SetUpConsole() {
