@@ -237,7 +237,7 @@ Options:
       --version         show the version and exit
 
 The log goes to standard output. Exit status: 0 when every file converted, 1 when some file failed,
-2 when the command line is wrong or DIRECTORY cannot be read.
+2 when the command line is wrong, DIRECTORY cannot be read or the log cannot be written.
 )";
 }
 
