@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/layout_sniffer.h"
+#include "layout_rendering.h"
 #include "memory_store.h"
 #include "run.h"
 #include "test_support.h"
@@ -104,6 +105,25 @@ TEST(DateTimeText, ReadsTimeColumnsInTheirForm) {
         {"10:5", colons, std::nullopt},  {"1000000", digits, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadTime(c.text, c.form), c.minute) << c.text;
+}
+
+TEST(FieldSplitter, TakesFieldsInQuotesBlanksAndSeparatorsInside) {
+    const struct {
+        char separator;
+        const char* line;
+        std::vector<std::string> fields;
+    } cases[] = {
+        {';', "a; b ;c", {"a", "b", "c"}},
+        {',', R"("Jan 31, 2024", "1,085.5" ,x)", {"Jan 31, 2024", "1,085.5", "x"}},
+        {';', R"("a""b";"c""d";"e""f")", {"a\"b", "c\"d", "e\"f"}},
+        {'\t', "a\t\tb\t", {"a", "", "b", ""}},
+        {',', R"("open,)", {"open,"}},
+    };
+    for (const auto& c : cases) {
+        FieldSplitter splitter(c.separator);
+        const auto fields = splitter.Split(c.line);
+        EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()), c.fields) << c.line;
+    }
 }
 
 TEST(LayoutNumbers, PricesAndVolumesWithTheFilesMarkAndGrouping) {
@@ -317,6 +337,22 @@ TEST(LayoutReader, ALineThatDoesNotReadEndsTheFileAndASampleThatDoesNotGoesTheDe
         const std::string log = MemoryRun(c.file).log;
         EXPECT_EQ(log.find("\nLayout: ") != std::string::npos, c.file.starts_with(head)) << log;
         EXPECT_TRUE(log.ends_with("Error: " + c.error + "\n")) << log;
+    }
+}
+
+// Random quotes written in the design layout and in a random layout of a real export give the same bars.
+TEST(LayoutReader, RandomLayoutsGiveTheBarsOfTheDesignLinesOfTheSameQuotes) {
+    int failures = 0;
+    for (std::uint32_t seed = 1; seed <= 400 && failures < 3; ++seed) {
+        test::Chooser chooser(seed);
+        const test::RenderedQuotes quotes = test::RenderQuotes(chooser);
+        const std::string difference = test::ReadingDifference(quotes, seed % 2 == 0 ? "7" : "240");
+        if (difference.empty()) continue;
+        ++failures;
+        ADD_FAILURE() << "seed " << seed << ": " << difference << "--- design file " << quotes.fileName
+                      << ":\n"
+                      << quotes.design << "--- layout file:\n"
+                      << quotes.layout;
     }
 }
 

@@ -5,6 +5,7 @@
 // the fold takes, as design lines of the same quotes would give them.
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -60,7 +61,9 @@ class FieldSplitter {
 
     char separator_;
     std::vector<std::string_view> fields_;
-    std::vector<std::string> unquoted_;  // fields with a "" inside, kept until the next split
+    // Fields with a "" inside, kept until the next split; a deque, so that a string, and the view of it
+    // handed out, stays where it is when another is added.
+    std::deque<std::string> unquoted_;
 };
 
 // Whether a line holds nothing but blanks.

@@ -121,10 +121,22 @@ File File::CreateForWriting(const std::string& path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         File(kNoHandle, path).Fail(ERROR_ACCESS_DENIED);
     }
-    File file(HandleValue(CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)),
-              path);
+    // A link (a reparse point) at the name is opened itself, never followed: it could lead anywhere outside
+    // the directory. Only a plain file on a disk, known as such, is emptied and written.
+    File file(
+        HandleValue(CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)),
+        path);
     if (file.handle_ == kNoHandle) file.Fail(static_cast<ErrorCode>(GetLastError()));
+    BY_HANDLE_FILE_INFORMATION info{};
+    constexpr DWORD kNotPlain =
+        FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
+    if (GetFileType(Handle(file.handle_)) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(Handle(file.handle_), &info) ||
+        (info.dwFileAttributes & kNotPlain) != 0) {
+        file.Fail(ERROR_ACCESS_DENIED);
+    }
+    if (!SetEndOfFile(Handle(file.handle_))) file.Fail(static_cast<ErrorCode>(GetLastError()));
     return file;
 }
 
