@@ -75,6 +75,41 @@ std::wstring SystemPath(std::string_view path) {
     return LR"(\\?\)" + full;
 }
 
+std::wstring FinalPath(HANDLE handle) {
+    return WideText([handle](wchar_t* buffer, DWORD capacity) {
+        return GetFinalPathNameByHandleW(handle, buffer, capacity, FILE_NAME_NORMALIZED);
+    });
+}
+
+// Whether the open file is the entry of that name in its directory, and not a file that a link there leads
+// to: wine shows a Unix symbolic link as the file it points at, and only the file's final path tells.
+bool IsEntryItself(HANDLE file, const std::wstring& systemPath) {
+    const std::size_t separator = systemPath.find_last_of(L'\\');
+    const std::wstring directory =
+        separator == std::wstring::npos ? L"." : systemPath.substr(0, separator + 1);
+    const HANDLE folder =
+        CreateFileW(directory.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    std::wstring expected = FinalPath(folder);
+    CloseHandle(folder);
+    if (!expected.ends_with(L'\\')) expected.push_back(L'\\');
+    expected += systemPath.substr(separator + 1);
+    return CompareStringOrdinal(FinalPath(file).c_str(), -1, expected.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Opens the bar file at `systemPath` without emptying it, or creates it; a link (a reparse point) is opened
+// itself, never followed. A new file is made only where nothing stands, so a dangling link cannot create a
+// file where it points.
+HANDLE OpenOrCreateEntry(const std::wstring& systemPath) {
+    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    const HANDLE existing = CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, kFlags, nullptr);
+    if (existing != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_NOT_FOUND) return existing;
+    return CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, kFlags,
+                       nullptr);
+}
+
 UINT originalOutputCodePage = 0;
 
 void RestoreOutputCodePage() {
@@ -121,19 +156,18 @@ File File::CreateForWriting(const std::string& path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         File(kNoHandle, path).Fail(ERROR_ACCESS_DENIED);
     }
-    // A link (a reparse point) at the name is opened itself, never followed: it could lead anywhere outside
-    // the directory. Only a plain file on a disk, known as such, is emptied and written.
-    File file(
-        HandleValue(CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)),
-        path);
-    if (file.handle_ == kNoHandle) file.Fail(static_cast<ErrorCode>(GetLastError()));
+    File file(HandleValue(OpenOrCreateEntry(systemPath)), path);
+    if (file.handle_ == kNoHandle) {
+        const DWORD error = GetLastError();
+        file.Fail(error == ERROR_FILE_EXISTS ? ERROR_ACCESS_DENIED : static_cast<ErrorCode>(error));
+    }
+    // Only a plain file on a disk, the directory's own entry, is emptied and written.
     BY_HANDLE_FILE_INFORMATION info{};
     constexpr DWORD kNotPlain =
         FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
     if (GetFileType(Handle(file.handle_)) != FILE_TYPE_DISK ||
         !GetFileInformationByHandle(Handle(file.handle_), &info) ||
-        (info.dwFileAttributes & kNotPlain) != 0) {
+        (info.dwFileAttributes & kNotPlain) != 0 || !IsEntryItself(Handle(file.handle_), systemPath)) {
         file.Fail(ERROR_ACCESS_DENIED);
     }
     if (!SetEndOfFile(Handle(file.handle_))) file.Fail(static_cast<ErrorCode>(GetLastError()));
