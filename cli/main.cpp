@@ -43,6 +43,7 @@ int TryMain(int argc, const char* const* argv) {
     try {
         const std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
         std::vector<const char*> pointers;
+        pointers.reserve(arguments.size());
         for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
         const CommandLine line = ParseCommandLine(pointers);
         switch (line.action) {

@@ -154,7 +154,8 @@ TEST_F(DirectoryRun, ASubdirectoryNamedLikeAQuoteFileFailsBeforeItsBarFiles) {
     options.intervalEnabled[0] = true;
     options.intervalEnabled[3] = true;
     EXPECT_EQ(Run(),
-              "Skip (-m): data-m60.txt\nProcessing: data.txt\nError: File access denied\nProcessing: next.txt\nOk\n");
+              "Skip (-m): data-m60.txt\nProcessing: data.txt\nError: File access denied\nProcessing: "
+              "next.txt\nOk\n");
     EXPECT_FALSE(dir.Exists("data-m5.txt"));
     EXPECT_EQ(dir.Read("data-m60.txt"), "old");
 }

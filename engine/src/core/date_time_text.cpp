@@ -325,8 +325,8 @@ std::string DateForm::Name() const {
 }
 
 std::span<const DateForm> DateForms() {
-    static const std::vector<DateForm> forms = MakeDateForms();
-    return forms;
+    static const std::vector<DateForm> kForms = MakeDateForms();
+    return kForms;
 }
 
 std::string TimeForm::Name() const {

@@ -3,12 +3,12 @@
 // The dates and times of quote files in the layouts that real exports use: the forms a column writes them in
 // (20240131, 31.01.2024, 01/31/24, Jan 31, 2024, 2024-01-31T10:05:00Z, Unix time, ...) and their reading.
 
-#include <compare>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "tarnix/conversion.h"
 
@@ -19,7 +19,10 @@ struct CivilDate {
     std::int32_t month = 0;
     std::int32_t day = 0;
 
-    auto operator<=>(const CivilDate&) const = default;
+    bool operator==(const CivilDate&) const = default;
+    bool operator<(const CivilDate& other) const {
+        return std::tie(year, month, day) < std::tie(other.year, other.month, other.day);
+    }
 };
 
 // A date of the Gregorian calendar with a year from 1 to 9999.

@@ -395,7 +395,7 @@ void Sniffer::FindTimeColumn() {
         layout_.timeForm = finder.Form().value_or(TimeForm{});
         return;
     }
-    const auto column = static_cast<std::size_t>(date_ + 1);
+    const auto column = static_cast<std::size_t>(date_) + 1;
     if (column >= layout_.columns.size() || layout_.columns[column] != ColumnRole::kIgnored) return;
     if (IsUnnamed(column) && layout_.columns.size() < column + 5) return;
     TimeFormFinder finder;
@@ -493,6 +493,7 @@ void Sniffer::ResolveDateForm() {
     }
     if (forms.size() > 1) {
         std::vector<std::int64_t> steps;
+        steps.reserve(forms.size());
         for (const DateForm& form : forms) steps.push_back(StepsBack(form));
         const std::int64_t fewest = *std::min_element(steps.begin(), steps.end());
         std::vector<DateForm> kept;
@@ -506,7 +507,8 @@ void Sniffer::ResolveDateForm() {
     const auto rank = [&](const DateForm& form) {
         const CivilDate latest = LatestDate(form);
         // Not after today comes first, the latest such; after today, the earliest.
-        return latest <= context_.today ? std::pair(0, -DayNumber(latest)) : std::pair(1, DayNumber(latest));
+        return !(context_.today < latest) ? std::pair(0, -DayNumber(latest))
+                                          : std::pair(1, DayNumber(latest));
     };
     layout_.dateForm = *std::min_element(
         forms.begin(), forms.end(), [&](const DateForm& a, const DateForm& b) { return rank(a) < rank(b); });
