@@ -32,7 +32,7 @@ void ConsoleReport::AddLogLine(std::string_view line) {
     logFailure_ = errno != 0 ? errno : EIO;
     // Where a broken pipe raises no signal (it is ignored, or on Windows), the reader's leaving still ends
     // the run, with nothing more to say.
-    if (logFailure_ == EPIPE) std::_Exit(kExitLogLost);
+    if (platform::WriteHitBrokenPipe(logFailure_)) std::_Exit(kExitLogLost);
 }
 
 void ConsoleReport::ShowLineCounter(std::int64_t lineNumber) {

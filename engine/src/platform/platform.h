@@ -73,6 +73,10 @@ char LocalDecimalChar();
 // names outside the ANSI code page (a Cyrillic folder on an English system) come through whole.
 std::vector<std::string> CommandLineArguments(int argc, const char* const* argv);
 
+// Whether the write that just failed with `error` (errno) wrote to a pipe whose reader has gone. Windows
+// tells that only by its own last error, which this reads: call it right after the failure.
+bool WriteHitBrokenPipe(int error);
+
 // Makes the console ready for the log (UTF-8 text, cursor movement) and tells whether standard error is a
 // console, where a progress line can be drawn.
 bool SetUpConsole();

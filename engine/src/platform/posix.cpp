@@ -166,6 +166,10 @@ std::vector<std::string> CommandLineArguments(int argc, const char* const* argv)
     return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
 }
 
+bool WriteHitBrokenPipe(int error) {
+    return error == EPIPE;
+}
+
 bool SetUpConsole() {
     return ::isatty(STDERR_FILENO) != 0;
 }

@@ -281,6 +281,13 @@ std::vector<std::string> CommandLineArguments(int, const char* const*) {
     return arguments;
 }
 
+bool WriteHitBrokenPipe(int error) {
+    const DWORD last = GetLastError();
+    // Windows says ERROR_NO_DATA for a pipe being closed, wine ERROR_PIPE_NOT_CONNECTED for one closed.
+    return error == EPIPE || last == ERROR_NO_DATA || last == ERROR_BROKEN_PIPE ||
+           last == ERROR_PIPE_NOT_CONNECTED;
+}
+
 bool SetUpConsole() {
     // The Russian log is UTF-8; the console's own code page comes back when the program ends.
     originalOutputCodePage = GetConsoleOutputCP();
