@@ -52,8 +52,8 @@ tarnix::EntryOutcome OutcomeOf(std::string_view line) {
     return tarnix::EntryOutcome::kNoInterval;
 }
 
-// Walks the log entry by entry: a skip line alone, or the processing line and one outcome, each the same as
-// the run's outcome for the entry.
+// Walks the log entry by entry: a skip line alone, or the processing line, perhaps the layout line, and one
+// outcome, each the same as the run's outcome for the entry.
 void CheckLog(const std::vector<std::string>& log, const std::vector<std::string>& entries,
               const tarnix::RunOutcome& outcome, bool russian) {
     Require(outcome.entries.size() == entries.size() && outcome.directoryFailure.empty());
@@ -67,6 +67,8 @@ void CheckLog(const std::vector<std::string>& log, const std::vector<std::string
             continue;
         }
         Require(log[at++] == (russian ? "Обрабатываем: " : "Processing: ") + name);
+        // A file in another layout than the design's says how it is read.
+        if (at < log.size() && log[at].starts_with(russian ? "Формат: " : "Layout: ")) ++at;
         Require(at < log.size() && IsOutcome(log[at]));
         Require(outcome.entries[entry] == OutcomeOf(log[at++]));
     }
