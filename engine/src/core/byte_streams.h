@@ -43,10 +43,12 @@ class MemorySource final : public ByteSource {
 class SampledSource final : public ByteSource {
   public:
     SampledSource(ByteSource& source, std::size_t sampleSize) : source_(source) {
-        sample_.resize(sampleSize);
+        // Grown a block at a time, so that a small file costs no more than its size.
+        constexpr std::size_t kBlock = std::size_t{64} * 1024;
         std::size_t filled = 0;
         while (filled < sampleSize) {
-            const std::size_t got = source_.Read(sample_.data() + filled, sampleSize - filled);
+            sample_.resize(std::min(sampleSize, std::max(filled + kBlock, sample_.size())));
+            const std::size_t got = source_.Read(sample_.data() + filled, sample_.size() - filled);
             if (got == 0) {
                 wholeFile_ = true;
                 break;
