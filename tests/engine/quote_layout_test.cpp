@@ -187,7 +187,7 @@ TEST(LayoutSniffer, TheDesignReadingKeepsFilesWhoseFirstDataLineIsOfItsLayout) {
         {"SBER,20240131,100500,1,2,3,4,2195329.2997\r\n", false},
         {"SBER;20240131;100500;1;2;3;4\r\n", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(TakesDesignReading(SampleLines(c.file, true)), c.design) << c.file;
+    for (const auto& c : cases) EXPECT_EQ(TakesDesignReading(c.file, true), c.design) << c.file;
 }
 
 TEST(LayoutSniffer, AmbiguousDatesAreReadTheWayTheQuotesAndTheUserSay) {

@@ -43,8 +43,10 @@ class MemorySource final : public ByteSource {
 class SampledSource final : public ByteSource {
   public:
     SampledSource(ByteSource& source, std::size_t sampleSize) : source_(source) {
-        // Grown a block at a time, so that a small file costs no more than its size.
+        // Room for the whole sample at once, never moved; its pages are filled a block at a time, so that a
+        // small file costs no more memory than its size.
         constexpr std::size_t kBlock = std::size_t{64} * 1024;
+        sample_.reserve(sampleSize);
         std::size_t filled = 0;
         while (filled < sampleSize) {
             sample_.resize(std::min(sampleSize, std::max(filled + kBlock, sample_.size())));

@@ -5,6 +5,7 @@
 #include <deque>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "core/conversion_error.h"
 #include "core/quote_reader.h"
@@ -568,32 +569,41 @@ bool Sniffer::EveryLineReads() const {
 
 }  // namespace
 
+SampleCursor::SampleCursor(std::string_view sample, bool wholeFile) : rest_(sample), wholeFile_(wholeFile) {
+    if (const std::size_t ctrlZ = rest_.find(kCtrlZ); ctrlZ != std::string_view::npos) {
+        rest_ = rest_.substr(0, ctrlZ);
+        wholeFile_ = true;
+    }
+}
+
+std::optional<SampledLine> SampleCursor::Next() {
+    if (rest_.empty()) return std::nullopt;
+    const std::size_t end = rest_.find_first_of("\r\n");
+    if (end == std::string_view::npos) {
+        const std::string_view last = std::exchange(rest_, std::string_view());
+        if (!wholeFile_) return std::nullopt;
+        return SampledLine{++number_, last};
+    }
+    const SampledLine line{++number_, rest_.substr(0, end)};
+    rest_.remove_prefix(end + (rest_.compare(end, 2, "\r\n") == 0 ? 2 : 1));
+    return line;
+}
+
 std::vector<SampledLine> SampleLines(std::string_view sample, bool wholeFile) {
-    if (const std::size_t ctrlZ = sample.find(kCtrlZ); ctrlZ != std::string_view::npos) {
-        sample = sample.substr(0, ctrlZ);
-        wholeFile = true;
-    }
     std::vector<SampledLine> lines;
-    std::int64_t number = 0;
-    std::size_t start = 0;
-    while (start < sample.size()) {
-        const std::size_t end = sample.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            if (wholeFile) lines.push_back({++number, sample.substr(start)});
-            break;
-        }
-        lines.push_back({++number, sample.substr(start, end - start)});
-        start = end + (sample.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
+    SampleCursor cursor(sample, wholeFile);
+    while (const auto line = cursor.Next()) lines.push_back(*line);
     return lines;
 }
 
-bool TakesDesignReading(std::span<const SampledLine> lines) {
-    if (lines.empty()) return true;
-    const FileLayout layout = LayoutOfFirstLine(lines.front().text);
-    const auto data = std::find_if(lines.begin() + (layout.hasHeader ? 1 : 0), lines.end(),
-                                   [](const SampledLine& line) { return line.text.size() > 10; });
-    if (data == lines.end()) return true;
+bool TakesDesignReading(std::string_view sample, bool wholeFile) {
+    SampleCursor cursor(sample, wholeFile);
+    const std::optional<SampledLine> first = cursor.Next();
+    if (!first) return true;
+    const FileLayout layout = LayoutOfFirstLine(first->text);
+    std::optional<SampledLine> data = layout.hasHeader ? cursor.Next() : first;
+    while (data && data->text.size() <= 10) data = cursor.Next();
+    if (!data) return true;
     if (!HasDesignDateAndTime(data->text, layout)) return false;
     try {
         QuoteLine quote;
@@ -601,7 +611,7 @@ bool TakesDesignReading(std::span<const SampledLine> lines) {
     } catch (const ConversionError&) {
         return false;
     }
-    return !layout.hasHeader || IsDesignHeader(lines.front().text);
+    return !layout.hasHeader || IsDesignHeader(first->text);
 }
 
 std::optional<QuoteLayout> SniffLayout(std::span<const SampledLine> lines, const SniffContext& context) {
@@ -613,9 +623,8 @@ std::optional<QuoteLayout> SniffLayout(std::span<const SampledLine> lines, const
 
 std::optional<QuoteLayout> DecideLayout(std::string_view sample, bool wholeFile,
                                         const SniffContext& context) {
-    const std::vector<SampledLine> lines = SampleLines(sample, wholeFile);
-    if (TakesDesignReading(lines)) return std::nullopt;
-    return SniffLayout(lines, context);
+    if (TakesDesignReading(sample, wholeFile)) return std::nullopt;
+    return SniffLayout(SampleLines(sample, wholeFile), context);
 }
 
 }  // namespace tarnix

@@ -24,13 +24,26 @@ struct SampledLine {
     std::string_view text;
 };
 
-// The lines of `sample` as the reader splits them. When the sample is not the whole file, its last line may
-// be cut off and is left out.
+// The lines of a sample one at a time, as the reader splits them. When the sample is not the whole file, its
+// last line may be cut off and is left out.
+class SampleCursor {
+  public:
+    SampleCursor(std::string_view sample, bool wholeFile);
+    std::optional<SampledLine> Next();
+
+  private:
+    std::string_view rest_;
+    bool wholeFile_;
+    std::int64_t number_ = 0;
+};
+
+// All the lines of a sample.
 std::vector<SampledLine> SampleLines(std::string_view sample, bool wholeFile);
 
 // Whether the file takes the design reading: its first data line (the first of more than 10 characters,
-// after the header) is in the design's layout and any header is of the design's kind, or it has none.
-bool TakesDesignReading(std::span<const SampledLine> lines);
+// after the header) is in the design's layout and any header is of the design's kind, or it has none. Only
+// the lines up to that one are looked at.
+bool TakesDesignReading(std::string_view sample, bool wholeFile);
 
 // What a file in another layout needs beyond its lines.
 struct SniffContext {
