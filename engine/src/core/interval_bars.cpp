@@ -1,5 +1,7 @@
 #include "interval_bars.h"
 
+#include <cstring>
+
 #include "core/conversion_error.h"
 #include "core/number_syntax.h"
 
@@ -21,6 +23,12 @@ void AppendPadded(ShortText& text, std::int32_t value, std::size_t width) {
     const ShortText digits = FormatInteger(value);
     for (std::size_t i = digits.view().size(); i < width; ++i) text.Append('0');
     text.Append(digits.view());
+}
+
+// Ticker and date mostly stay the same from line to line: a plain comparison, kept out of the library's
+// general one.
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
 void StartBar(IntervalSlot& slot, const QuoteLine& quote) {
@@ -101,8 +109,7 @@ void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     while (ReadNextLine(reader)) {
         // The counter comes before the split, so a failing line leaves its own number on show.
         report_.ShowLineCounter(reader.lineNumber);
-        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_))
-            FoldQuote(quote_);
+        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_)) Fold(quote_);
     }
 }
 
@@ -115,12 +122,16 @@ void BarFolder::FoldLayoutFile(QuoteReader& reader, const QuoteLayout& layout) {
         report_.ShowLineCounter(number);
         if (number < layout.firstDataLine) continue;
         const std::string_view line = number == 1 ? WithoutByteOrderMark(reader.line) : reader.line;
-        if (lines.Read(line, options_.withVolume(), quote_)) FoldQuote(quote_);
+        if (lines.Read(line, options_.withVolume(), quote_)) Fold(quote_);
     }
 }
 
 void BarFolder::FoldQuote(const QuoteLine& quote) {
-    if (quote.ticker != seriesTicker_ || quote.date != seriesDate_) {
+    Fold(quote);
+}
+
+void BarFolder::Fold(const QuoteLine& quote) {
+    if (!SameText(quote.ticker, seriesTicker_) || !SameText(quote.date, seriesDate_)) {
         // The pending bars still go out under the old series; then every slot starts afresh.
         for (IntervalSlot& slot : slots_) {
             if (!slot.enabled) continue;

@@ -67,6 +67,8 @@ class BarFolder {
     void WriteBar(IntervalSlot& slot);
 
   private:
+    // FoldQuote itself, inlined into both line loops, each of which runs it for every line.
+    [[gnu::always_inline]] inline void Fold(const QuoteLine& quote);
     // The record of the slot's bar, ending at `end` on `date`; valid until the next record is composed.
     std::string_view ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end);
 
