@@ -75,18 +75,26 @@ std::wstring SystemPath(std::string_view path) {
     return LR"(\\?\)" + full;
 }
 
+// The path of an open file as the system resolved it, or empty when it cannot tell. Room for the longest
+// path at once: wine does not always say how much a longer one needs.
 std::wstring FinalPath(HANDLE handle) {
-    return WideText([handle](wchar_t* buffer, DWORD capacity) {
-        return GetFinalPathNameByHandleW(handle, buffer, capacity, FILE_NAME_NORMALIZED);
-    });
+    constexpr DWORD kLongestPath = 32768;
+    std::wstring path(kLongestPath, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(handle, path.data(), kLongestPath, FILE_NAME_NORMALIZED);
+    path.resize(length < kLongestPath ? length : 0);
+    return path;
 }
 
 // Whether the open file is the entry of that name in its directory, and not a file that a link there leads
-// to: wine shows a Unix symbolic link as the file it points at, and only the file's final path tells.
+// to: wine shows a Unix symbolic link as the file it points at, and only the file's final path tells. Where
+// the system cannot tell a final path (wine, for some very long ones), the reparse-point check alone holds.
 bool IsEntryItself(HANDLE file, const std::wstring& systemPath) {
+    const std::wstring final = FinalPath(file);
+    if (final.empty()) return true;
+    // The directory without its last "\", which a "\\?\" path may not carry, but for a drive's root.
     const std::size_t separator = systemPath.find_last_of(L'\\');
-    const std::wstring directory =
-        separator == std::wstring::npos ? L"." : systemPath.substr(0, separator + 1);
+    std::wstring directory = separator == std::wstring::npos ? L"." : systemPath.substr(0, separator);
+    if (directory.ends_with(L':')) directory.push_back(L'\\');
     const HANDLE folder =
         CreateFileW(directory.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -95,7 +103,7 @@ bool IsEntryItself(HANDLE file, const std::wstring& systemPath) {
     CloseHandle(folder);
     if (!expected.ends_with(L'\\')) expected.push_back(L'\\');
     expected += systemPath.substr(separator + 1);
-    return CompareStringOrdinal(FinalPath(file).c_str(), -1, expected.c_str(), -1, TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(final.c_str(), -1, expected.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 // Opens the bar file at `systemPath` without emptying it, or creates it; a link (a reparse point) is opened
