@@ -1,5 +1,6 @@
-// Holds the price text of every one of the 2^32 single bit patterns against the exact reference. A manual
-// run of a few tens of minutes: tarnix-format-exhaustive [THREADS]   (default: one per core)
+// Holds the price text of every one of the 2^32 single bit patterns against the exact reference, with the
+// decimals of a record (4) or those given. A manual run of a few tens of minutes:
+//   tarnix-format-exhaustive [DECIMALS [THREADS]]   (default: 4, one thread per core)
 
 #include <atomic>
 #include <bit>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "core/quote_format.h"
+#include "tarnix/conversion.h"
 #include "reference/exact_numbers.h"
 
 namespace {
@@ -28,18 +30,18 @@ struct Progress {
     std::mutex outputMutex;
 };
 
-void CheckChunks(Progress& progress) {
+void CheckChunks(Progress& progress, int decimals) {
     for (std::uint64_t chunk = progress.nextChunk++; chunk * kChunk < kPatterns;
          chunk = progress.nextChunk++) {
         for (std::uint64_t bits = chunk * kChunk; bits < (chunk + 1) * kChunk; ++bits) {
             const auto value = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
-            const std::string expected = tarnix::reference::FormatPrice(value);
-            if (tarnix::FormatQuoteNumber(4, value).view() == expected) continue;
+            const std::string expected = tarnix::reference::FormatPrice(value, static_cast<std::size_t>(decimals));
+            if (tarnix::FormatQuoteNumber(decimals, value).view() == expected) continue;
             if (++progress.mismatches <= kShownMismatches) {
                 const std::lock_guard lock(progress.outputMutex);
                 std::printf(
                     "mismatch at 0x%08llx: engine %s, reference %s\n", static_cast<unsigned long long>(bits),
-                    std::string(tarnix::FormatQuoteNumber(4, value).view()).c_str(), expected.c_str());
+                    std::string(tarnix::FormatQuoteNumber(decimals, value).view()).c_str(), expected.c_str());
             }
         }
         const std::uint64_t checked = progress.checked += kChunk;
@@ -56,19 +58,20 @@ void CheckChunks(Progress& progress) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const int decimals = argc > 1 ? std::atoi(argv[1]) : tarnix::kDefaultPriceDecimals;
     const unsigned threadCount =
-        argc > 1 ? static_cast<unsigned>(std::atoi(argv[1])) : std::thread::hardware_concurrency();
+        argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : std::thread::hardware_concurrency();
     const auto start = std::chrono::steady_clock::now();
     Progress progress;
     {
         std::vector<std::jthread> threads;
         for (unsigned i = 0; i < std::max(threadCount, 1u); ++i)
-            threads.emplace_back([&progress] { CheckChunks(progress); });
+            threads.emplace_back([&progress, decimals] { CheckChunks(progress, decimals); });
     }
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
-    std::printf("all %llu patterns checked in %lld s: %llu mismatches\n",
-                static_cast<unsigned long long>(kPatterns), static_cast<long long>(seconds),
+    std::printf("all %llu patterns checked with %d decimals in %lld s: %llu mismatches\n",
+                static_cast<unsigned long long>(kPatterns), decimals, static_cast<long long>(seconds),
                 static_cast<unsigned long long>(progress.mismatches.load()));
     return progress.mismatches == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
 }

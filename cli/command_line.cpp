@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::size_t kCustomSlot = kSlotCount - 1;
 
-enum class OptionKind { kIntervals, kJobs, kDateOrder, kHelp, kVersion, kFlag };
+enum class OptionKind { kIntervals, kJobs, kDateOrder, kDecimals, kHelp, kVersion, kFlag };
 
 struct OptionSpec {
     std::string_view shortName;
@@ -25,6 +25,7 @@ constexpr std::array kOptions = {
     OptionSpec{"-i", "--intervals", OptionKind::kIntervals, nullptr},
     OptionSpec{"-j", "--jobs", OptionKind::kJobs, nullptr},
     OptionSpec{"", "--date-order", OptionKind::kDateOrder, nullptr},
+    OptionSpec{"", "--decimals", OptionKind::kDecimals, nullptr},
     OptionSpec{"-h", "--help", OptionKind::kHelp, nullptr},
     OptionSpec{"", "--version", OptionKind::kVersion, nullptr},
     OptionSpec{"", "--per-field", OptionKind::kFlag, &ConversionSettings::addPerField},
@@ -121,6 +122,14 @@ void ApplyIntervalList(std::string_view list, ConversionSettings& settings) {
     settings.customIntervalText = std::to_string(*custom);
 }
 
+int ParseDecimals(std::string_view text) {
+    const auto decimals = TryParseInteger(text);
+    if (!decimals || *decimals < 1 || *decimals > kMaxPriceDecimals || text.find_first_not_of("0123456789") != text.npos)
+        throw UsageError("invalid number of decimals " + Quoted(text) + " (1 to " + std::to_string(kMaxPriceDecimals) +
+                         " expected)");
+    return *decimals;
+}
+
 DateOrder ParseDateOrder(std::string_view text) {
     if (text == "DMY") return DateOrder::kDayMonthYear;
     if (text == "MDY") return DateOrder::kMonthDayYear;
@@ -178,6 +187,10 @@ class Parser {
             line_.workers = ParseWorkers(TakeValue(word, "a number of jobs"));
             return;
         }
+        if (option.kind == OptionKind::kDecimals) {
+            line_.settings.priceDecimals = ParseDecimals(TakeValue(word, "a number of decimals"));
+            return;
+        }
         if (option.kind == OptionKind::kDateOrder) {
             line_.settings.dateOrder = ParseDateOrder(TakeValue(word, "an order of day, month and year"));
             return;
@@ -227,6 +240,8 @@ Options:
       --symbol-period   append the interval to the ticker
       --volume          read the volume column and write it to the bars
       --russian         write the log in Russian
+      --decimals N      write prices with up to N decimals, 1 to 8 (default 4), e.g. 5 for
+                        currency pairs
       --date-order ORDER
                         read ambiguous dates such as 05/01/04 in files of other layouts day
                         first (DMY), month first (MDY) or year first (YMD); by default the

@@ -58,6 +58,11 @@ int IntegerOr(std::string_view text, int fallback) {
     return TryParseInteger(text).value_or(fallback);
 }
 
+int PriceDecimalsOf(std::string_view text) {
+    const int decimals = IntegerOr(TrimmedText(text), kDefaultPriceDecimals);
+    return decimals >= 1 && decimals <= kMaxPriceDecimals ? decimals : kDefaultPriceDecimals;
+}
+
 std::string ScreenSizeSuffix(int width, int height) {
     return "(" + std::to_string(width) + "x" + std::to_string(height) + ")";
 }

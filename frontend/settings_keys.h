@@ -58,6 +58,11 @@ std::optional<bool> BooleanOf(std::string_view text);
 // An integer value as it is read (the integer syntax of quote files), or `fallback`.
 int IntegerOr(std::string_view text, int fallback);
 
+// "Decimals": the decimals of the prices written, which a user may set by hand; the window never writes it.
+inline constexpr std::string_view kDecimalsKey = "Decimals";
+// Its value: 1 to 8, or, for a missing or any other value, the default of 4.
+int PriceDecimalsOf(std::string_view text);
+
 // The placement's keys exist once for every screen size: "(1024x768)".
 std::string ScreenSizeSuffix(int width, int height);
 

@@ -29,11 +29,14 @@ void CheckFloat(std::string_view text, char mark) {
     Require(tarnix::ParseQuoteNumber(text, marks) == ref::ParsePrice(text, mark, marks.other));
 }
 
+// Four bytes of the single, then one for the decimals of the record (1 to 8; 4 without it).
 void CheckPrice(std::string_view bytes) {
     std::uint32_t bits = 0;
     std::memcpy(&bits, bytes.data(), std::min(bytes.size(), sizeof bits));
     const auto value = std::bit_cast<float>(bits);
-    Require(tarnix::FormatQuoteNumber(4, value).view() == tarnix::reference::FormatPrice(value));
+    const int decimals = bytes.size() > sizeof bits ? 1 + static_cast<unsigned char>(bytes[sizeof bits]) % 8 : 4;
+    Require(tarnix::FormatQuoteNumber(decimals, value).view() ==
+            tarnix::reference::FormatPrice(value, static_cast<std::size_t>(decimals)));
 }
 
 }  // namespace

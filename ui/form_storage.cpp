@@ -79,8 +79,13 @@ TFormStorage::TFormStorage(QWidget& form, QString iniFileName, QString iniSectio
     }
 }
 
+void TFormStorage::AddReadOnlyKey(QString key, std::function<void(const QString&)> take) {
+    readOnlyKeys_.push_back({std::move(key), std::move(take)});
+}
+
 // A missing key reads as the control's own value, so the control keeps it.
 void TFormStorage::RestoreProperties() {
+    for (const auto& [key, take] : readOnlyKeys_) take(ReadValue(key, QString()));
     for (const auto& [control, name] : storedProps_) {
         const QMetaProperty property = FindProperty(*control, name);
         const QVariant current = property.read(control);
@@ -113,6 +118,9 @@ void AttachStorage(TfMain& fMain) {
     auto* storage = new TFormStorage(fMain, FromUtf8(frontend::kIniFileName), FromUtf8(frontend::kIniSection),
                                      storedProps);
     storage->setObjectName(u"Storage"_s);
+    storage->AddReadOnlyKey(FromUtf8(frontend::kDecimalsKey), [&fMain](const QString& value) {
+        fMain.SetPriceDecimals(frontend::PriceDecimalsOf(value.toStdString()));
+    });
 }
 
 }  // namespace tarnix

@@ -2,6 +2,7 @@
 
 // The settings storage of a window: its placement and the values of chosen controls in a settings file.
 
+#include <functional>
 #include <vector>
 
 #include <QString>
@@ -25,6 +26,10 @@ class TFormStorage final : public TFormPlacement {
     // whose control the form lacks, are dropped; those whose property the control lacks are passed over.
     TFormStorage(QWidget& form, QString iniFileName, QString iniSection, const QStringList& storedProps);
 
+    // A key that is read as the settings are restored, and handed to `take`, but never written: a value that
+    // a user sets by hand. A missing key reads as an empty text.
+    void AddReadOnlyKey(QString key, std::function<void(const QString&)> take);
+
   protected:
     void RestoreProperties() override;
     void SaveProperties() override;
@@ -35,7 +40,13 @@ class TFormStorage final : public TFormPlacement {
         QString property;
     };
 
+    struct ReadOnlyKey {
+        QString key;
+        std::function<void(const QString&)> take;
+    };
+
     std::vector<StoredProp> storedProps_;
+    std::vector<ReadOnlyKey> readOnlyKeys_;
 };
 
 // Attaches the main window's storage `Storage`: Tarnix.ini, section "Main", the directory, the custom

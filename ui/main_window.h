@@ -60,6 +60,9 @@ class TfMain final : public QWidget, public ConversionOptions, public Conversion
     bool withVolume() const override;
     bool russianLog() const override;
     char decimalChar() const override { return decimalChar_; }
+    int priceDecimals() const override { return priceDecimals_; }
+    // The decimals of the prices written, as the settings file's "Decimals" key says.
+    void SetPriceDecimals(int decimals) { priceDecimals_ = decimals; }
 
     // Appends the line to the log and selects it.
     void AddLogLine(std::string_view line) override;
@@ -113,6 +116,7 @@ class TfMain final : public QWidget, public ConversionOptions, public Conversion
     std::array<QCheckBox*, kSlotCount> intervalBoxes_{};
     Captions RussianCaptions;
     char decimalChar_ = '.';
+    int priceDecimals_ = kDefaultPriceDecimals;
     frontend::RunFeedback feedback_;
     bool activated_ = false;
     bool running_ = false;

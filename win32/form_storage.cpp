@@ -95,6 +95,7 @@ void FormStorage::Write(std::string_view key, std::string_view value) {
 void FormStorage::RestoreSettings() {
     saved_ = false;
     restored_ = true;
+    form_.SetPriceDecimals(frontend::PriceDecimalsOf(Read(frontend::kDecimalsKey, "")));
     if (ReadInteger("FormVersion", 0) >= frontend::kFormVersion) {
         RestorePlacement();
         RestoreState();

@@ -66,6 +66,9 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     bool withVolume() const override { return Checked("Voluem"); }
     bool russianLog() const override { return Checked("Rus"); }
     char decimalChar() const override { return decimalChar_; }
+    int priceDecimals() const override { return priceDecimals_; }
+    // The decimals of the prices written, as the settings file's "Decimals" key says.
+    void SetPriceDecimals(int decimals) { priceDecimals_ = decimals; }
 
     void AddLogLine(std::string_view line) override;
     // Keeps the number; the counter shows it when the window next handles its events.
@@ -98,6 +101,7 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     // The directory field's behaviour on top of the edit `Dir`.
     std::unique_ptr<TDirectoryEdit> Dir;
     char decimalChar_ = '.';
+    int priceDecimals_ = kDefaultPriceDecimals;
     Captions RussianCaptions;
     frontend::RunFeedback feedback_;
     bool activated_ = false;

@@ -27,6 +27,7 @@ std::string ParseToText(const std::vector<const char*>& args) {
                                                       {settings.russianLog, " rus"}};
         for (const auto& [on, name] : flags) text += on ? name : "";
         if (line.workers != 0) text += " j" + std::to_string(line.workers);
+        if (settings.priceDecimals != kDefaultPriceDecimals) text += " dec" + std::to_string(settings.priceDecimals);
         if (settings.dateOrder != DateOrder::kAutomatic)
             text += " order" + std::to_string(static_cast<int>(settings.dateOrder));
         return text;
@@ -51,6 +52,9 @@ TEST(CommandLineTest, AcceptedLines) {
         {{"-j", "2", "-i", "5", "q"}, "q/ 10000 240 j2"},
         {{"-i", "5", "--jobs=16", "q"}, "q/ 10000 240 j16"},
         {{"-i", "5", "--date-order", "DMY", "q"}, "q/ 10000 240 order1"},
+        {{"-i", "5", "--decimals", "5", "q"}, "q/ 10000 240 dec5"},
+        {{"--decimals=8", "-i", "5", "q"}, "q/ 10000 240 dec8"},
+        {{"-i", "5", "--decimals", "1", "q"}, "q/ 10000 240 dec1"},
         {{"-i", "5", "--date-order=MDY", "q"}, "q/ 10000 240 order2"},
         {{"--date-order", "YMD", "-i", "5", "q"}, "q/ 10000 240 order3"},
         {{"-h"}, "help"},
@@ -82,6 +86,10 @@ TEST(CommandLineTest, UsageErrors) {
         {{"-i", "5", "-j0", "q"}, "invalid number of jobs '0' (1 to 256 expected)"},
         {{"-i", "5", "-j", "2x", "q"}, "invalid number of jobs '2x' (1 to 256 expected)"},
         {{"-i", "5", "--date-order", "dmy", "q"}, "invalid date order 'dmy' (DMY, MDY or YMD expected)"},
+        {{"-i", "5", "--decimals", "9", "q"}, "invalid number of decimals '9' (1 to 8 expected)"},
+        {{"-i", "5", "--decimals", "0", "q"}, "invalid number of decimals '0' (1 to 8 expected)"},
+        {{"-i", "5", "--decimals=$5", "q"}, "invalid number of decimals '$5' (1 to 8 expected)"},
+        {{"-i", "5", "q", "--decimals"}, "option '--decimals' needs a number of decimals"},
         {{"-i", "5", "q", "--date-order"}, "option '--date-order' needs an order of day, month and year"},
     };
     for (const auto& [args, expected] : cases) EXPECT_EQ(ParseToText(args), "error: " + expected);

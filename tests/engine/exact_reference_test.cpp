@@ -31,20 +31,26 @@ float FromBits(std::uint32_t bits) {
     return std::bit_cast<float>(bits);
 }
 
+// The decimals a bar file may be asked for besides the default: one, a currency pair's five, the six of
+// split-adjusted shares, and the most.
+constexpr std::array<int, 4> kOtherDecimals = {1, 5, 6, 8};
+
 // Counts the mismatches and shows the first few, so that a broken path does not flood the log. Each price
 // goes through the record writer's cache as well, which formats it the first time and copies it later.
 class PriceChecker {
   public:
+    explicit PriceChecker(int decimals = kDefaultPriceDecimals) : decimals_(decimals), cache_(decimals, '.') {}
+
     void Check(float value) {
-        const std::string expected = reference::FormatPrice(value);
+        const std::string expected = reference::FormatPrice(value, static_cast<std::size_t>(decimals_));
         std::array<char, ShortText::kCapacity> cached{};
         const std::string_view fromCache(
             cached.data(), static_cast<std::size_t>(cache_.Write(cached.data(), value) - cached.data()));
-        if (FormatQuoteNumber(4, value).view() == expected && fromCache == expected) return;
+        if (FormatQuoteNumber(decimals_, value).view() == expected && fromCache == expected) return;
         if (++mismatches_ <= 5) {
-            ADD_FAILURE() << "bits 0x" << std::hex << std::bit_cast<std::uint32_t>(value) << std::dec
-                          << ": engine " << FormatQuoteNumber(4, value).view() << ", cached " << fromCache
-                          << ", reference " << expected;
+            ADD_FAILURE() << "bits 0x" << std::hex << std::bit_cast<std::uint32_t>(value) << std::dec << ", "
+                          << decimals_ << " decimals: engine " << FormatQuoteNumber(decimals_, value).view()
+                          << ", cached " << fromCache << ", reference " << expected;
         }
     }
     // The value, its neighbours on both sides and its negation.
@@ -57,35 +63,65 @@ class PriceChecker {
     int mismatches() const { return mismatches_; }
 
   private:
-    PriceTextCache cache_{'.'};
+    int decimals_;
+    PriceTextCache cache_;
     int mismatches_ = 0;
 };
 
-TEST(FormatQuoteNumberReference, AgreesOnRandomBitPatterns) {
+// Random bit patterns, every other one coming back from the last few hundred, as a day's quotes do.
+int RandomMismatches(int decimals, int patterns) {
     std::mt19937 random(20240131);
-    PriceChecker checker;
-    // Every other price comes back from the last few hundred, as a day's quotes do.
+    PriceChecker checker(decimals);
     std::array<float, 512> recent{};
-    for (int i = 0; i < kRandomPatterns; ++i) {
+    for (int i = 0; i < patterns; ++i) {
         float& slot = recent[random() % recent.size()];
         if (i % 2 == 0) slot = FromBits(static_cast<std::uint32_t>(random()));
         checker.Check(slot);
     }
-    EXPECT_EQ(checker.mismatches(), 0);
+    return checker.mismatches();
+}
+
+TEST(FormatQuoteNumberReference, AgreesOnRandomBitPatterns) {
+    EXPECT_EQ(RandomMismatches(kDefaultPriceDecimals, kRandomPatterns), 0);
+    for (const int decimals : kOtherDecimals) EXPECT_EQ(RandomMismatches(decimals, kRandomPatterns / 10), 0);
+}
+
+// Ties at the last decimal, exact and near, the values around where the quick path ends, and the negative
+// values that round to zero, for each number of decimals.
+TEST(FormatQuoteNumberReference, AgreesAtTheTiesOfEveryNumberOfDecimals) {
+    for (const int decimals : {1, 4, 5, 6, 8}) {
+        PriceChecker checker(decimals);
+        // Exact ties at N decimals are the odd multiples of 2^-(N+1); near ties lie beside decimal halves.
+        const float tieStep = std::ldexp(1.0f, -(decimals + 1));
+        const double unit = std::pow(10.0, decimals);
+        std::mt19937 random(7);
+        for (std::uint32_t m = 1; m < (1u << 15); m += 2) checker.CheckAround(static_cast<float>(m) * tieStep);
+        const int nearTies = decimals == kDefaultPriceDecimals ? 100'000 : 20'000;
+        for (int i = 0; i < nearTies; ++i) {
+            checker.CheckAround(static_cast<float>((random() % (1u << 24)) | 1u) * tieStep);
+            checker.CheckAround(static_cast<float>((static_cast<double>(random() % 100'000'000) + 0.5) / unit));
+        }
+        // Near zero: the half of the last decimal and the tenth of it, where the exact path stops looking.
+        for (const double edge : {0.5, 1.5, 0.1}) {
+            float value = static_cast<float>(edge / unit);
+            for (int i = 0; i < 2000; ++i) value = std::nextafter(value, 0.0f);
+            for (int i = 0; i < 4000; ++i, value = std::nextafter(value, INFINITY)) checker.CheckAround(value);
+        }
+        // Powers of ten and of two around 10^(17 - N), where 18 significant digits run out at the last decimal.
+        for (int exponent = 0; exponent <= 45; ++exponent) {
+            for (const float edge : {std::ldexp(1.0f, exponent), static_cast<float>(std::pow(10.0, exponent % 20))}) {
+                float value = edge;
+                for (int i = 0; i < 64; ++i, value = std::nextafter(value, 0.0f)) checker.CheckAround(value);
+            }
+        }
+        EXPECT_EQ(checker.mismatches(), 0) << decimals << " decimals";
+    }
 }
 
 TEST(FormatQuoteNumberReference, AgreesOnEveryBoundary) {
     PriceChecker checker;
-    // Exact ties at the fourth decimal are the odd multiples of 1/32; near ties lie beside decimal halves.
-    std::mt19937 random(7);
-    for (std::uint32_t m = 1; m < (1u << 15); m += 2) checker.CheckAround(static_cast<float>(m) / 32.0f);
-    for (int i = 0; i < 100'000; ++i) {
-        checker.CheckAround(static_cast<float>((random() % (1u << 24)) | 1u) / 32.0f);
-        checker.CheckAround(static_cast<float>((static_cast<double>(random() % 100'000'000) + 0.5) / 1e4));
-    }
-    // Near zero: the half of the last decimal and the tenth of it, where the exact path stops looking.
-    for (const float edge :
-         {0.00005f, 0.00015f, 0.00001f, FLT_MIN, std::numeric_limits<float>::denorm_min()}) {
+    // Near zero, below anything a decimal shows.
+    for (const float edge : {FLT_MIN, std::numeric_limits<float>::denorm_min()}) {
         float value = edge;
         for (int i = 0; i < 2000; ++i) value = std::nextafter(value, 0.0f);
         for (int i = 0; i < 4000; ++i, value = std::nextafter(value, INFINITY)) checker.CheckAround(value);
@@ -106,19 +142,34 @@ TEST(FormatQuoteNumberReference, AgreesOnEveryBoundary) {
 }
 
 TEST(FormatQuoteNumberReference, ReferenceKnowsTheRecordTexts) {
-    const std::pair<float, const char*> cases[] = {
-        {250.5f, "250.5"},
-        {251.0f, "251."},
-        {0.03125f, "0.0313"},
-        {-0.03125f, "-0.0313"},
-        {-0.00004f, "0."},
-        {-0.00006f, "-0.0001"},
-        {1234.5678f, "1234.5677"},
-        {-0.0f, "0."},
-        {1e20f, "100000002004087734000."},  // 1.00000002004087734272e20: the 19th digit is cut
-        {FLT_MAX, "340282346638528860000000000000000000000."},
+    const struct {
+        float value;
+        std::size_t decimals;
+        const char* text;
+    } cases[] = {
+        {250.5f, 4, "250.5"},
+        {251.0f, 4, "251."},
+        {0.03125f, 4, "0.0313"},
+        {-0.03125f, 4, "-0.0313"},
+        {-0.00004f, 4, "0."},
+        {-0.00006f, 4, "-0.0001"},
+        {1234.5678f, 4, "1234.5677"},
+        {-0.0f, 4, "0."},
+        {1e20f, 4, "100000002004087734000."},  // 1.00000002004087734272e20: the 19th digit is cut
+        {FLT_MAX, 4, "340282346638528860000000000000000000000."},
+        {1.10438f, 4, "1.1044"},
+        {1.10438f, 5, "1.10438"},
+        {0.02415f, 6, "0.02415"},
+        {0.25f, 1, "0.3"},
+        {-0.04f, 1, "0."},
+        {-0.06f, 1, "-0.1"},
+        {-4e-9f, 8, "0."},
+        {-6e-9f, 8, "-0.00000001"},
+        {3.14159265f, 8, "3.14159274"},
+        {99999.99f, 8, "99999.9921875"},
+        {1e20f, 8, "100000002004087734000."},
     };
-    for (const auto& [value, text] : cases) EXPECT_EQ(reference::FormatPrice(value), text) << value;
+    for (const auto& c : cases) EXPECT_EQ(reference::FormatPrice(c.value, c.decimals), c.text) << c.value;
 }
 
 TEST(NumberSyntaxReference, AgreesOnEdges) {

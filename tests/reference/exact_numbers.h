@@ -186,31 +186,34 @@ inline void RoundToSignificantDigits(DecimalExpansion& value, std::size_t first)
 }
 
 // The price text of a record: |value| exactly, rounded to 18 significant digits (ties to even), then to
-// four decimals (ties away from zero), "." as separator, trailing zeros dropped down to the dot, and no
+// `decimals` decimals (ties away from zero), "." as separator, trailing zeros dropped down to the dot, and no
 // minus sign for a result of zero. Non-finite values give "NAN", "INF" and "-INF".
-inline std::string FormatPrice(float value) {
+inline std::string FormatPrice(float value, std::size_t decimals = 4) {
     const auto bits = std::bit_cast<std::uint32_t>(value);
     const bool negative = (bits >> 31) != 0;
     const int biased = static_cast<int>((bits >> 23) & 0xFF);
     const std::uint32_t fraction = bits & 0x7FFFFF;
     if (biased == 0xFF) return fraction != 0 ? "NAN" : (negative ? "-INF" : "INF");
     const std::uint64_t mantissa = fraction | (biased != 0 ? 0x800000u : 0u);
-    // Twenty-four decimals hold the 19 significant digits of any value from 0.00001 up.
-    DecimalExpansion exact = ExpandBinary(mantissa, (biased != 0 ? biased : 1) - 150, 24);
-    exact.digits.append(24, '0');
+    // decimals + 20 decimals hold the 19 significant digits of any value from 10^-(decimals + 1) up.
+    const std::size_t expanded = decimals + 20;
+    DecimalExpansion exact =
+        ExpandBinary(mantissa, (biased != 0 ? biased : 1) - 150, static_cast<int>(expanded));
+    exact.digits.append(expanded, '0');
 
-    // Below 0.00001 even the step to 18 digits cannot reach 0.00005: such a value gives zero.
+    // Below 10^-(decimals + 1) even the step to 18 digits cannot reach half the last decimal: such a value
+    // gives zero.
     const std::size_t first = exact.digits.find_first_not_of('0');
-    const bool tiny = first == std::string::npos || (exact.digits[0] == '0' && first > exact.point + 4);
-    std::string fixed = "000000";  // 0 and five decimals
+    const bool tiny = first == std::string::npos || (exact.digits[0] == '0' && first > exact.point + decimals);
+    std::string fixed(decimals + 2, '0');  // 0 and one decimal more than written
     if (!tiny) {
         RoundToSignificantDigits(exact, first);
-        fixed = exact.digits.substr(0, exact.point + 5);
+        fixed = exact.digits.substr(0, exact.point + decimals + 1);
     }
     const bool up = fixed.back() >= '5';
     fixed.pop_back();
     if (up) IncrementDigits(fixed);
-    const std::size_t integerDigits = fixed.size() - 4;
+    const std::size_t integerDigits = fixed.size() - decimals;
     const std::size_t leadingZeros = std::min(fixed.find_first_not_of('0'), integerDigits - 1);
     std::string text =
         fixed.substr(leadingZeros, integerDigits - leadingZeros) + "." + fixed.substr(integerDigits);

@@ -108,15 +108,18 @@ void TestFormStorage::firstCloseWritesEveryKeyInOrder() {
     const auto window = Start();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QVERIFY(!QFile::exists(IniPath()));
+    QCOMPARE(window->priceDecimals(), 4);
     window->close();
     QCOMPARE(Ini(), kFirstClose);
     QVERIFY(failures_.isEmpty());
 }
 
 void TestFormStorage::nextCloseChangesItsLinesOnly() {
-    const QByteArray before = kFirstClose + "Unknown=kept\n\n[Other]\nRus_Checked=False\n";
+    // "Decimals" is read, never written: a value set by hand stays as it is.
+    const QByteArray before = kFirstClose + "Unknown=kept\nDecimals= 6\n\n[Other]\nRus_Checked=False\n";
     SetIni(before);
     auto window = Start();
+    QCOMPARE(window->priceDecimals(), 6);
     window->m5->setChecked(true);
     window->Rus->setChecked(true);
     window->Cust->setText(u"30"_s);

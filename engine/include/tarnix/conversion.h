@@ -19,6 +19,10 @@ inline constexpr int kSlotCount = 5;
 inline constexpr std::array<std::int32_t, kSlotCount - 1> kFixedIntervals = {5, 10, 15, 60};
 // The custom interval a new user finds in its field, and what a text that is not an integer becomes there.
 inline constexpr std::string_view kDefaultCustomInterval = "240";
+// The decimals of the prices of a bar file, and the most that may be asked for (currency pairs have five,
+// split-adjusted and penny shares six).
+inline constexpr int kDefaultPriceDecimals = 4;
+inline constexpr int kMaxPriceDecimals = 8;
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
@@ -55,6 +59,8 @@ class ConversionOptions {
     // How ambiguous dates of a file in another layout are read; read once for every such file. Only the
     // command line sets it.
     virtual DateOrder dateOrder() const { return DateOrder::kAutomatic; }
+    // The decimals of the prices written, 1 to kMaxPriceDecimals; read once for every converted file.
+    virtual int priceDecimals() const { return kDefaultPriceDecimals; }
 };
 
 // How a run tells its caller what it does. Texts are 8-bit; the Russian ones are UTF-8.
@@ -133,6 +139,7 @@ struct ConversionSettings {
     bool russianLog = false;
     char decimalChar = '.';
     DateOrder dateOrder = DateOrder::kAutomatic;
+    int priceDecimals = kDefaultPriceDecimals;
 
     bool operator==(const ConversionSettings&) const = default;
 };
@@ -152,6 +159,7 @@ class FixedOptions final : public ConversionOptions {
     bool russianLog() const override { return settings_.russianLog; }
     char decimalChar() const override { return settings_.decimalChar; }
     DateOrder dateOrder() const override { return settings_.dateOrder; }
+    int priceDecimals() const override { return settings_.priceDecimals; }
 
   private:
     ConversionSettings settings_;

@@ -100,7 +100,11 @@ std::string_view BarFileHeader(const ConversionOptions& options) {
 
 BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, ConversionReport& report,
                      DecimalMarks marks)
-    : slots_(slots), options_(options), report_(report), marks_(marks), prices_(marks.decimal) {}
+    : slots_(slots),
+      options_(options),
+      report_(report),
+      marks_(marks),
+      prices_(options.priceDecimals(), marks.decimal) {}
 
 void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     seriesTicker_.clear();

@@ -125,15 +125,20 @@ void TidyDecimals(ShortText& text) {
     text.Truncate(tidy.size());
 }
 
-// Below 2^40 a price has at most 13 integer digits, and with 4 decimals at most 17 significant ones. A single
-// that is not itself a tie at the last decimal lies at least |value| * 1e-10 away from every tie, far beyond
-// the 5e-18 * |value| that rounding to 18 significant digits can move it, so that step never changes the
-// result there and the decimals can be rounded straight from the binary value.
-constexpr float kFastPathLimit = 1099511627776.0f;  // 2^40
-constexpr int kFastPathMaxDecimals = 4;
+// With N decimals, below 10^(17 - N) a price has at most 17 significant digits, so a tie at its last decimal
+// keeps through rounding to 18 significant digits. A normal single m * 2^e that is not itself such a tie lies
+// at least 2^(e - 1) * 10^-N, about |value| * 3e-8 * 10^-N, away from every tie: far beyond the
+// 5e-18 * |value| that rounding to 18 significant digits can move it, for any N up to 9. So that step never
+// changes the result below the limit, and the decimals can be rounded straight from the binary value;
+// |value| * 10^N then stays below 10^17 and fits the 64-bit arithmetic. The limits are the powers of two
+// below 10^(17 - N), and no higher than 2^40.
+constexpr int kFastPathMaxDecimals = 8;
+constexpr std::array<float, kFastPathMaxDecimals + 1> kFastPathLimits = {
+    0x1p40f, 0x1p40f, 0x1p40f, 0x1p40f, 0x1p40f, 0x1p39f, 0x1p36f, 0x1p33f, 0x1p29f};
 
 bool FitsFastPath(int digits, float value) {
-    return digits >= 0 && digits <= kFastPathMaxDecimals && std::fabs(value) < kFastPathLimit;
+    return digits >= 0 && digits <= kFastPathMaxDecimals &&
+           std::fabs(value) < kFastPathLimits[static_cast<std::size_t>(digits)];
 }
 
 constexpr std::uint64_t PowerOf10(int exponent) {
@@ -237,6 +242,14 @@ char* WriteFastPrice(char* out, int digits, float value, char separator) {
             return WriteFastPrice<2>(out, value, separator);
         case 3:
             return WriteFastPrice<3>(out, value, separator);
+        case 4:
+            return WriteFastPrice<4>(out, value, separator);
+        case 5:
+            return WriteFastPrice<5>(out, value, separator);
+        case 6:
+            return WriteFastPrice<6>(out, value, separator);
+        case 7:
+            return WriteFastPrice<7>(out, value, separator);
         default:
             return WriteFastPrice<kFastPathMaxDecimals>(out, value, separator);
     }
@@ -283,11 +296,11 @@ char* WriteQuoteNumber(char* out, int digits, float value, char decimalChar) {
     return WriteText(out, FormatQuoteNumberExact(digits, value, decimalChar).view());
 }
 
-PriceTextCache::PriceTextCache(char decimalChar)
-    : entries_(std::size_t{1} << kIndexBits), decimalChar_(decimalChar) {}
+PriceTextCache::PriceTextCache(int decimals, char decimalChar)
+    : entries_(std::size_t{1} << kIndexBits), decimals_(decimals), decimalChar_(decimalChar) {}
 
 char* PriceTextCache::Store(Entry& entry, char* out, float value) {
-    char* const end = WriteQuoteNumber(out, kDecimals, value, decimalChar_);
+    char* const end = WriteQuoteNumber(out, decimals_, value, decimalChar_);
     const auto size = static_cast<std::size_t>(end - out);
     if (size <= entry.text.size()) {
         entry.bits = std::bit_cast<std::uint32_t>(value);

@@ -62,10 +62,8 @@ ShortText FormatQuoteNumber(int digits, float value, char decimalChar = '.');
 // texts are those of WriteQuoteNumber with the decimals of a record.
 class PriceTextCache {
   public:
-    static constexpr int kDecimals = 4;
-
-    explicit PriceTextCache(char decimalChar);
-    // WriteQuoteNumber(out, kDecimals, value, decimalChar) for the cache's decimal character.
+    PriceTextCache(int decimals, char decimalChar);
+    // WriteQuoteNumber(out, decimals, value, decimalChar) for the cache's decimals and decimal character.
     char* Write(char* out, float value) {
         const auto bits = std::bit_cast<std::uint32_t>(value);
         Entry& entry = entries_[(bits * 0x9E3779B1u) >> (32 - kIndexBits)];
@@ -85,6 +83,7 @@ class PriceTextCache {
     char* Store(Entry& entry, char* out, float value);
 
     std::vector<Entry> entries_;
+    int decimals_;
     char decimalChar_;
 };
 
