@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/quote_format.h"
-#include "tarnix/conversion.h"
 #include "reference/exact_numbers.h"
+#include "tarnix/conversion.h"
 
 namespace {
 
@@ -35,7 +35,8 @@ void CheckChunks(Progress& progress, int decimals) {
          chunk = progress.nextChunk++) {
         for (std::uint64_t bits = chunk * kChunk; bits < (chunk + 1) * kChunk; ++bits) {
             const auto value = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
-            const std::string expected = tarnix::reference::FormatPrice(value, static_cast<std::size_t>(decimals));
+            const std::string expected =
+                tarnix::reference::FormatPrice(value, static_cast<std::size_t>(decimals));
             if (tarnix::FormatQuoteNumber(decimals, value).view() == expected) continue;
             if (++progress.mismatches <= kShownMismatches) {
                 const std::lock_guard lock(progress.outputMutex);

@@ -124,9 +124,10 @@ void ApplyIntervalList(std::string_view list, ConversionSettings& settings) {
 
 int ParseDecimals(std::string_view text) {
     const auto decimals = TryParseInteger(text);
-    if (!decimals || *decimals < 1 || *decimals > kMaxPriceDecimals || text.find_first_not_of("0123456789") != text.npos)
-        throw UsageError("invalid number of decimals " + Quoted(text) + " (1 to " + std::to_string(kMaxPriceDecimals) +
-                         " expected)");
+    if (!decimals || *decimals < 1 || *decimals > kMaxPriceDecimals ||
+        text.find_first_not_of("0123456789") != text.npos)
+        throw UsageError("invalid number of decimals " + Quoted(text) + " (1 to " +
+                         std::to_string(kMaxPriceDecimals) + " expected)");
     return *decimals;
 }
 

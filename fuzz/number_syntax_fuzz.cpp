@@ -34,7 +34,8 @@ void CheckPrice(std::string_view bytes) {
     std::uint32_t bits = 0;
     std::memcpy(&bits, bytes.data(), std::min(bytes.size(), sizeof bits));
     const auto value = std::bit_cast<float>(bits);
-    const int decimals = bytes.size() > sizeof bits ? 1 + static_cast<unsigned char>(bytes[sizeof bits]) % 8 : 4;
+    const int decimals =
+        bytes.size() > sizeof bits ? 1 + static_cast<unsigned char>(bytes[sizeof bits]) % 8 : 4;
     Require(tarnix::FormatQuoteNumber(decimals, value).view() ==
             tarnix::reference::FormatPrice(value, static_cast<std::size_t>(decimals)));
 }

@@ -27,7 +27,8 @@ std::string ParseToText(const std::vector<const char*>& args) {
                                                       {settings.russianLog, " rus"}};
         for (const auto& [on, name] : flags) text += on ? name : "";
         if (line.workers != 0) text += " j" + std::to_string(line.workers);
-        if (settings.priceDecimals != kDefaultPriceDecimals) text += " dec" + std::to_string(settings.priceDecimals);
+        if (settings.priceDecimals != kDefaultPriceDecimals)
+            text += " dec" + std::to_string(settings.priceDecimals);
         if (settings.dateOrder != DateOrder::kAutomatic)
             text += " order" + std::to_string(static_cast<int>(settings.dateOrder));
         return text;

@@ -39,7 +39,8 @@ constexpr std::array<int, 4> kOtherDecimals = {1, 5, 6, 8};
 // goes through the record writer's cache as well, which formats it the first time and copies it later.
 class PriceChecker {
   public:
-    explicit PriceChecker(int decimals = kDefaultPriceDecimals) : decimals_(decimals), cache_(decimals, '.') {}
+    explicit PriceChecker(int decimals = kDefaultPriceDecimals)
+        : decimals_(decimals), cache_(decimals, '.') {}
 
     void Check(float value) {
         const std::string expected = reference::FormatPrice(value, static_cast<std::size_t>(decimals_));
@@ -95,21 +96,26 @@ TEST(FormatQuoteNumberReference, AgreesAtTheTiesOfEveryNumberOfDecimals) {
         const float tieStep = std::ldexp(1.0f, -(decimals + 1));
         const double unit = std::pow(10.0, decimals);
         std::mt19937 random(7);
-        for (std::uint32_t m = 1; m < (1u << 15); m += 2) checker.CheckAround(static_cast<float>(m) * tieStep);
+        for (std::uint32_t m = 1; m < (1u << 15); m += 2)
+            checker.CheckAround(static_cast<float>(m) * tieStep);
         const int nearTies = decimals == kDefaultPriceDecimals ? 100'000 : 20'000;
         for (int i = 0; i < nearTies; ++i) {
             checker.CheckAround(static_cast<float>((random() % (1u << 24)) | 1u) * tieStep);
-            checker.CheckAround(static_cast<float>((static_cast<double>(random() % 100'000'000) + 0.5) / unit));
+            checker.CheckAround(
+                static_cast<float>((static_cast<double>(random() % 100'000'000) + 0.5) / unit));
         }
         // Near zero: the half of the last decimal and the tenth of it, where the exact path stops looking.
         for (const double edge : {0.5, 1.5, 0.1}) {
             float value = static_cast<float>(edge / unit);
             for (int i = 0; i < 2000; ++i) value = std::nextafter(value, 0.0f);
-            for (int i = 0; i < 4000; ++i, value = std::nextafter(value, INFINITY)) checker.CheckAround(value);
+            for (int i = 0; i < 4000; ++i, value = std::nextafter(value, INFINITY))
+                checker.CheckAround(value);
         }
-        // Powers of ten and of two around 10^(17 - N), where 18 significant digits run out at the last decimal.
+        // Powers of ten and of two around 10^(17 - N), where 18 significant digits run out at the last
+        // decimal.
         for (int exponent = 0; exponent <= 45; ++exponent) {
-            for (const float edge : {std::ldexp(1.0f, exponent), static_cast<float>(std::pow(10.0, exponent % 20))}) {
+            for (const float edge :
+                 {std::ldexp(1.0f, exponent), static_cast<float>(std::pow(10.0, exponent % 20))}) {
                 float value = edge;
                 for (int i = 0; i < 64; ++i, value = std::nextafter(value, 0.0f)) checker.CheckAround(value);
             }

@@ -59,8 +59,8 @@ TEST(SettingsKeys, PlacementTexts) {
     for (const auto& [text, positions] : read) EXPECT_EQ(PositionsOf(text, fallback), positions) << text;
     EXPECT_EQ(IntegerOr(" 96", 0), 96);
     EXPECT_EQ(IntegerOr("96 ", 0), 0);
-    const std::pair<const char*, int> decimals[] = {{"5", 5}, {" 8 ", 8}, {"1", 1}, {"", 4}, {"0", 4},
-                                                    {"9", 4}, {"-5", 4}, {"five", 4}, {"$6", 6}};
+    const std::pair<const char*, int> decimals[] = {{"5", 5}, {" 8 ", 8}, {"1", 1},    {"", 4},  {"0", 4},
+                                                    {"9", 4}, {"-5", 4},  {"five", 4}, {"$6", 6}};
     for (const auto& [text, value] : decimals) EXPECT_EQ(PriceDecimalsOf(text), value) << text;
 }
 

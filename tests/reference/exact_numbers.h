@@ -204,7 +204,8 @@ inline std::string FormatPrice(float value, std::size_t decimals = 4) {
     // Below 10^-(decimals + 1) even the step to 18 digits cannot reach half the last decimal: such a value
     // gives zero.
     const std::size_t first = exact.digits.find_first_not_of('0');
-    const bool tiny = first == std::string::npos || (exact.digits[0] == '0' && first > exact.point + decimals);
+    const bool tiny =
+        first == std::string::npos || (exact.digits[0] == '0' && first > exact.point + decimals);
     std::string fixed(decimals + 2, '0');  // 0 and one decimal more than written
     if (!tiny) {
         RoundToSignificantDigits(exact, first);
