@@ -3,27 +3,13 @@
 #include <cstring>
 
 #include "core/conversion_error.h"
+#include "core/date_time_text.h"
 #include "core/number_syntax.h"
 
 namespace tarnix {
 namespace {
 
 constexpr std::int32_t kMinutesPerDay = 1440;
-
-bool IsLeapYear(std::int32_t year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-std::int32_t DaysInMonth(std::int32_t year, std::int32_t month) {
-    static constexpr std::array<std::int32_t, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
-}
-
-void AppendPadded(ShortText& text, std::int32_t value, std::size_t width) {
-    const ShortText digits = FormatInteger(value);
-    for (std::size_t i = digits.view().size(); i < width; ++i) text.Append('0');
-    text.Append(digits.view());
-}
 
 // Ticker and date mostly stay the same from line to line: a plain comparison, kept out of the library's
 // general one.
@@ -64,26 +50,14 @@ std::string BarFileName(std::string_view directory, std::string_view name, std::
 }
 
 ShortText NextDay(std::string_view date) {
-    std::int32_t year = ParseInteger(CopyClamped(date, 1, 4));
-    std::int32_t month = ParseInteger(CopyClamped(date, 5, 2));
-    std::int32_t day = ParseInteger(CopyClamped(date, 7, 2));
-    const bool exists =
-        year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
+    // The pieces are read in this order, so that the first that is not an integer is the one reported.
+    const CivilDate day{ParseInteger(CopyClamped(date, 1, 4)), ParseInteger(CopyClamped(date, 5, 2)),
+                        ParseInteger(CopyClamped(date, 7, 2))};
     // The next day must fit the four-digit year of the record as well.
-    if (!exists || (year == 9999 && month == 12 && day == 31)) {
+    if (!IsRealDate(day) || day == CivilDate{9999, 12, 31})
         throw ConversionError("Invalid argument to date encode");
-    }
-    if (++day > DaysInMonth(year, month)) {
-        day = 1;
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
-    }
     ShortText text;
-    AppendPadded(text, year, 4);
-    AppendPadded(text, month, 2);
-    AppendPadded(text, day, 2);
+    text.SetEnd(WriteCompactDate(text.data(), DateOfDayNumber(DayNumber(day) + 1)));
     return text;
 }
 
