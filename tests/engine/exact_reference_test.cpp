@@ -106,7 +106,7 @@ TEST(FormatQuoteNumberReference, AgreesAtTheTiesOfEveryNumberOfDecimals) {
         }
         // Near zero: the half of the last decimal and the tenth of it, where the exact path stops looking.
         for (const double edge : {0.5, 1.5, 0.1}) {
-            float value = static_cast<float>(edge / unit);
+            auto value = static_cast<float>(edge / unit);
             for (int i = 0; i < 2000; ++i) value = std::nextafter(value, 0.0f);
             for (int i = 0; i < 4000; ++i, value = std::nextafter(value, INFINITY))
                 checker.CheckAround(value);
