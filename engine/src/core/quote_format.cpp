@@ -137,8 +137,8 @@ constexpr std::array<float, kFastPathMaxDecimals + 1> kFastPathLimits = {
     0x1p40f, 0x1p40f, 0x1p40f, 0x1p40f, 0x1p40f, 0x1p39f, 0x1p36f, 0x1p33f, 0x1p29f};
 
 bool FitsFastPath(int digits, float value) {
-    return digits >= 0 && digits <= kFastPathMaxDecimals &&
-           std::fabs(value) < kFastPathLimits[static_cast<std::size_t>(digits)];
+    const auto index = static_cast<std::size_t>(digits);
+    return digits >= 0 && index < kFastPathLimits.size() && std::fabs(value) < kFastPathLimits[index];
 }
 
 constexpr std::uint64_t PowerOf10(int exponent) {
