@@ -14,7 +14,8 @@ constexpr std::int32_t kMinutesPerDay = 1440;
 // Ticker and date mostly stay the same from line to line: a plain comparison, kept out of the library's
 // general one.
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+    // An empty text may have no characters at all to point at, which memcmp must not be given.
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
 }
 
 void StartBar(IntervalSlot& slot, const QuoteLine& quote) {
