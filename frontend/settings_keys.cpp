@@ -3,22 +3,10 @@
 #include <cstddef>
 
 #include "tarnix/conversion.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix::frontend {
 namespace {
-
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 bool IsPositionSeparator(char c) {
     return c == ',' || c == ' ';
@@ -30,14 +18,8 @@ std::string KeyOf(const StoredProperty& stored) {
     return std::string(stored.control) + "_" + std::string(stored.property);
 }
 
-std::string_view TrimmedText(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 std::string QuotedText(std::string_view text) {
-    const std::string_view trimmed = TrimmedText(text);
+    const std::string_view trimmed = TrimSpaceAndControls(text);
     const bool enclosed = !trimmed.empty() && (trimmed.front() == '"' || trimmed.front() == '\'') &&
                           trimmed.back() == trimmed.front();
     return enclosed ? "\"" + std::string(trimmed) + "\"" : std::string(trimmed);
@@ -48,9 +30,9 @@ std::string_view BooleanText(bool value) {
 }
 
 std::optional<bool> BooleanOf(std::string_view text) {
-    const std::string_view trimmed = TrimmedText(text);
-    if (EqualsIgnoringCase(trimmed, "True")) return true;
-    if (EqualsIgnoringCase(trimmed, "False")) return false;
+    const std::string_view trimmed = TrimSpaceAndControls(text);
+    if (EqualsIgnoringAsciiCase(trimmed, "True")) return true;
+    if (EqualsIgnoringAsciiCase(trimmed, "False")) return false;
     return std::nullopt;
 }
 
@@ -59,7 +41,7 @@ int IntegerOr(std::string_view text, int fallback) {
 }
 
 int PriceDecimalsOf(std::string_view text) {
-    const int decimals = IntegerOr(TrimmedText(text), kDefaultPriceDecimals);
+    const int decimals = IntegerOr(TrimSpaceAndControls(text), kDefaultPriceDecimals);
     return decimals >= 1 && decimals <= kMaxPriceDecimals ? decimals : kDefaultPriceDecimals;
 }
 

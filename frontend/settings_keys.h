@@ -43,9 +43,6 @@ inline constexpr std::array<StoredProperty, 13> kStoredProperties = {{
 // "Dir_Text", "chClose_Checked", ...
 std::string KeyOf(const StoredProperty& stored);
 
-// Characters up to the blank count as blanks at both ends, whatever else they are.
-std::string_view TrimmedText(std::string_view text);
-
 // A text value as it is written: trimmed, and given one more pair of double quotes when it is enclosed in
 // quotes of its own, since the profile reader takes one pair off.
 std::string QuotedText(std::string_view text);

@@ -8,6 +8,7 @@
 
 #include "main_window.h"
 #include "settings_keys.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix {
 namespace {
@@ -19,7 +20,7 @@ QString FromUtf8(std::string_view text) {
 }
 
 QString TrimmedText(const QString& text) {
-    return FromUtf8(frontend::TrimmedText(text.toStdString()));
+    return FromUtf8(TrimSpaceAndControls(text.toStdString()));
 }
 
 QString QuotedText(const QString& text) {

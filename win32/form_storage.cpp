@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "settings_keys.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix::win32 {
 namespace {
@@ -148,7 +149,7 @@ void FormStorage::RestoreProperties() {
     for (const frontend::StoredProperty& stored : frontend::kStoredProperties) {
         if (stored.kind == PropertyKind::kText) {
             form_.SetText(stored.control,
-                          frontend::TrimmedText(Read(frontend::KeyOf(stored), form_.TextOf(stored.control))));
+                          TrimSpaceAndControls(Read(frontend::KeyOf(stored), form_.TextOf(stored.control))));
         } else if (const auto value = frontend::BooleanOf(Read(frontend::KeyOf(stored), ""))) {
             form_.SetChecked(stored.control, *value);
         }

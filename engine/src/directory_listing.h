@@ -8,8 +8,6 @@
 
 namespace tarnix {
 
-char UpperAscii(char c);
-
 // Bar files carry "-m" in their names, so they are never taken as input; any "-m", in either case and
 // anywhere in the name, has the same effect.
 bool HasBarFileMark(std::string_view name);

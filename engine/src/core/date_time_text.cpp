@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "core/text_case.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "core/conversion_error.h"
 #include "core/quote_reader.h"
-#include "core/text_case.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "core/conversion_error.h"
 #include "core/number_syntax.h"
-#include "core/text_case.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix {
 namespace {

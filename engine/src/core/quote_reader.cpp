@@ -10,7 +10,7 @@
 
 #include "core/conversion_error.h"
 #include "core/number_syntax.h"
-#include "core/text_case.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix {
 namespace {
@@ -31,14 +31,6 @@ bool HasControlByte(std::uint64_t word) {
     constexpr std::uint64_t kOnes = 0x0101010101010101u;
     constexpr std::uint64_t kHighBits = 0x8080808080808080u;
     return ((word - kOnes * 0x1B) & ~word & kHighBits) != 0;
-}
-
-// Blanks and control characters around a volume are ignored.
-std::string_view TrimControlChars(std::string_view text) {
-    const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && isControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isControl(text.back())) text.remove_suffix(1);
-    return text;
 }
 
 // The one pass of SplitPlainLine over a line, field by field. Each step takes a field that ends at a comma
@@ -287,7 +279,7 @@ void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCount
         const LinePos d5 = FindCommaFrom(line, d4 + 2);
         const std::string_view text =
             d5 != 0 ? CopyClamped(line, d4 + 1, d5 - d4 - 1) : CopyClamped(line, d4 + 1, length - d4);
-        quote.volume = ParseIntegerField<std::int64_t>(TrimControlChars(text));
+        quote.volume = ParseIntegerField<std::int64_t>(TrimSpaceAndControls(text));
     }
 }
 
