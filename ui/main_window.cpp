@@ -5,23 +5,25 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScopeGuard>
+#include <QScreen>
 #include <QStyle>
+#include <QWindow>
 
 #include "design_scale.h"
 #include "directory_edit.h"
 #include "error_box.h"
-#include "field_tidy.h"
 #include "window_design.h"
 
 namespace tarnix {
@@ -29,6 +31,25 @@ namespace {
 
 QString Text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// The show commands of the settings file.
+constexpr int kShowNormal = 1;
+constexpr int kShowMinimised = 2;
+constexpr int kShowMaximised = 3;
+
+QMargins FrameMargins(const QWidget& form) {
+    const QRect frame = form.frameGeometry();
+    const QRect client = form.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+// Where a maximised window's frame would stand: its thin border off the screen. The top margin holds the
+// title bar, so the bottom one gives the border's height. -1 where the window system tells no frame.
+QPoint MaximisedPosition(const QWidget& form) {
+    const QMargins margins = FrameMargins(form);
+    return {margins.left() > 0 ? -margins.left() : -1, margins.bottom() > 0 ? -margins.bottom() : -1};
 }
 
 // In the order of CaptionedControls.
@@ -88,7 +109,10 @@ class ControlPlacer : public DesignScale {
 
 TfMain::TfMain(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      controller_(
+          *this,
+          QFile::encodeName(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())).toStdString()) {
     setWindowTitle(Text(frontend::kWindowCaption));
     setWindowIcon(QIcon(QStringLiteral(":/tarnix/tarnix.svg")));
     CreateControls();
@@ -132,7 +156,6 @@ void TfMain::CreateControls() {
     Bevel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     lbs = design.Add<QLabel>(this, "lbs");
     lbs->resize(design.Scaled(frontend::kLineCounterWidth), lbs->height());
-    intervalBoxes_ = {m5, m10, m15, m60, mCust};
 }
 
 // toggled rather than clicked for Rus: a tick set by restoring settings switches the captions too.
@@ -143,25 +166,13 @@ void TfMain::ConnectHandlers() {
 }
 
 void TfMain::FormCreate() {
-    decimalChar_ = DetectDecimalChar();
+    controller_.FormCreate();
     const auto controls = CaptionedControls();
     std::transform(controls.begin(), controls.end(), RussianCaptions.begin(), CaptionOf);
 }
 
 void TfMain::FormActivate() {
     ApplyCaptions(Rus->isChecked() ? RussianCaptions : EnglishCaptions());
-}
-
-void TfMain::MakeClick() {
-    if (running_) return;
-    NormaliseCustomInterval();
-    NormaliseDirectory();
-    RunRefusingClicks();
-    if (chClose->isChecked()) ExitClick();
-}
-
-void TfMain::ExitClick() {
-    close();
 }
 
 // Only the first activation applies the captions: coming back from another program must not wipe the line
@@ -187,84 +198,94 @@ void TfMain::ApplyCaptions(const Captions& captions) {
     for (std::size_t i = 0; i < controls.size(); ++i) SetCaption(controls[i], captions[i]);
 }
 
-// The same integer syntax as the run's, so that the field shows the interval the run will use.
-void TfMain::NormaliseCustomInterval() {
-    Cust->setText(Text(frontend::TidyCustomInterval(Cust->text().toStdString())));
+TfMain::~TfMain() {
+    if (onDestroy) onDestroy();
 }
 
-// The run appends entry names to the directory text as it stands.
-void TfMain::NormaliseDirectory() {
-    const QString programDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    const std::string resolved = ResolveDirectory(QFile::encodeName(Dir->text()).toStdString(),
-                                                  QFile::encodeName(programDirectory).toStdString());
-    Dir->setText(QFile::decodeName(QByteArray::fromStdString(resolved)));
+// A close asked for during a run waits for the run's end; the storage has saved the settings already.
+void TfMain::closeEvent(QCloseEvent* event) {
+    if (!controller_.MayClose()) event->ignore();
 }
 
-// The run's directory search and interval slots exist once, so a click that comes through a yield must not
-// start a second run inside the first.
-void TfMain::RunRefusingClicks() {
-    running_ = true;
-    const bool makeHadFocus = Make->hasFocus();
-    Make->setEnabled(false);
-    const auto finish = qScopeGuard([this, makeHadFocus] {
-        running_ = false;
-        Make->setEnabled(true);
-        if (makeHadFocus) Make->setFocus();
-        ShowPendingCounter();
-    });
-    RunConversion(*this, *this);
+QWidget* TfMain::Control(std::string_view name) const {
+    return findChild<QWidget*>(Text(name));
 }
 
-std::string TfMain::directory() const {
-    return QFile::encodeName(Dir->text()).toStdString();
+std::string TfMain::TextOf(std::string_view control) const {
+    const QWidget* widget = Control(control);
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) return label->text().toStdString();
+    return qobject_cast<const QLineEdit*>(widget)->text().toStdString();
 }
 
-bool TfMain::intervalEnabled(int slot) const {
-    return intervalBoxes_.at(static_cast<std::size_t>(slot - 1))->isChecked();
+void TfMain::SetText(std::string_view control, std::string_view text) {
+    QWidget* widget = Control(control);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(Text(text));
+    } else {
+        qobject_cast<QLineEdit*>(widget)->setText(Text(text));
+    }
 }
 
-std::string TfMain::customIntervalText() const {
-    return Cust->text().toStdString();
+bool TfMain::Checked(std::string_view control) const {
+    return qobject_cast<const QCheckBox*>(Control(control))->isChecked();
 }
 
-bool TfMain::addPerField() const {
-    return PER->isChecked();
-}
-
-bool TfMain::addMs7Period() const {
-    return ms7->isChecked();
-}
-
-bool TfMain::addPeriodToSymbol() const {
-    return Period->isChecked();
-}
-
-bool TfMain::withVolume() const {
-    return Voluem->isChecked();
-}
-
-bool TfMain::russianLog() const {
-    return Rus->isChecked();
+void TfMain::SetChecked(std::string_view control, bool checked) {
+    qobject_cast<QCheckBox*>(Control(control))->setChecked(checked);
 }
 
 void TfMain::AddLogLine(std::string_view line) {
-    box->addItem(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    box->addItem(Text(line));
     box->setCurrentRow(box->count() - 1);
     box->scrollToBottom();
 }
 
-void TfMain::ShowLineCounter(std::int64_t lineNumber) {
-    feedback_.SetLineNumber(lineNumber);
+// "Process" keeps the focus over a run that it started.
+void TfMain::EnableProcess(bool enabled) {
+    if (!enabled) processHadFocus_ = Make->hasFocus();
+    Make->setEnabled(enabled);
+    if (enabled && processHadFocus_) Make->setFocus();
 }
 
-void TfMain::YieldToWindow() {
-    if (!feedback_.YieldDue()) return;
-    ShowPendingCounter();
+void TfMain::PumpEvents() {
     QCoreApplication::processEvents();
 }
 
-void TfMain::ShowPendingCounter() {
-    if (const auto text = feedback_.TakeCounterText()) lbs->setText(QString::fromStdString(*text));
+frontend::WindowPlacement TfMain::Placement() const {
+    const QRect frame = normalGeometry().marginsAdded(FrameMargins(*this));
+    const QPoint maximised = MaximisedPosition(*this);
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    frontend::WindowPlacement placement;
+    placement.showCmd = isMinimized() ? kShowMinimised : isMaximized() ? kShowMaximised : kShowNormal;
+    placement.minMax = {-1, -1, maximised.x(), maximised.y()};
+    placement.normal = {frame.left(), frame.top(), frame.left() + frame.width(),
+                        frame.top() + frame.height()};
+    placement.pixelsPerInch = logicalDpiY();
+    placement.screenWidth = screen.width();
+    placement.screenHeight = screen.height();
+    return placement;
+}
+
+// The state is applied once the window is on screen: a window that is not there yet cannot be minimised,
+// and the normal place that a maximised window keeps for the next save is settled only then.
+void TfMain::Place(const frontend::StoredPlacement& placement) {
+    if (placement.normal) {
+        const QPoint place((*placement.normal)[0], (*placement.normal)[1]);
+        // move() alone would put the client area there once the window is created, and a window manager's
+        // frame would make the window creep up and left by the frame's size from one run to the next: the
+        // window handle takes the place as the frame's, as it is saved.
+        move(place);
+        if (QWindow* window = windowHandle()) window->setFramePosition(place);
+    }
+    if (placement.state == frontend::WindowState::kNormal) return;
+    const auto show = placement.state == frontend::WindowState::kMinimised ? &QWidget::showMinimized
+                                                                           : &QWidget::showMaximized;
+    QMetaObject::invokeMethod(this, show, Qt::QueuedConnection);
+}
+
+// The box has no parent window: at the window's end it is partly gone.
+void TfMain::ShowFailure(const std::string& message) {
+    ShowErrorBox(nullptr, QString::fromStdString(message));
 }
 
 void TfMain::Guarded(void (TfMain::*handler)()) {

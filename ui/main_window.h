@@ -3,15 +3,15 @@
 // The main window: every option of a conversion, the button that starts it, and its log and line counter.
 
 #include <array>
-#include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include <QString>
 #include <QWidget>
 
-#include "run_feedback.h"
-#include "tarnix/conversion.h"
+#include "run_controller.h"
+#include "settings_session.h"
 #include "window_design.h"
 
 class QCheckBox;
@@ -26,50 +26,49 @@ namespace tarnix {
 
 class TDirectoryEdit;
 
-// The window is the run's options (each member reads its control live) and the run's report. It knows
-// nothing of the settings storage: that attaches from outside, through an event filter for Show and Close
-// and the destroyed() signal, so construction and FormCreate stay the same with or without it.
-class TfMain final : public QWidget, public ConversionOptions, public ConversionReport {
+// The window is a view of the run controller, which reads the run's options live from the controls and
+// reports to the log and line counter, and of the settings session, which attaches from outside
+// (AttachStorage), so construction and FormCreate stay the same with or without it.
+class TfMain final : public QWidget, public frontend::RunView, public frontend::SettingsView {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfMain)
 
   public:
     // Builds the window with its design values and Russian captions, then runs FormCreate.
     explicit TfMain(QWidget* parent = nullptr);
+    ~TfMain() override;
 
     // Takes the decimal separator of the process locale and remembers the Russian captions. Call
     // setlocale(LC_ALL, "") before creating the window.
     void FormCreate();
     // Applies the captions of the language in force: Russian while Rus is ticked.
     void FormActivate();
-    // Normalises Cust and Dir, converts the directory, then closes the window when chClose is ticked. Does
-    // nothing while a run is going on.
-    void MakeClick();
-    // Closes the window.
-    void ExitClick();
+    void MakeClick() { controller_.MakeClick(); }
+    void ExitClick() { controller_.ExitClick(); }
 
     // True from the start of a run in MakeClick until it returns.
-    bool running() const { return running_; }
+    bool running() const { return controller_.running(); }
+    int priceDecimals() const { return controller_.priceDecimals(); }
+    // The run's report of a line number, and of a moment to handle the window's events.
+    void ShowLineCounter(std::int64_t lineNumber) { controller_.ShowLineCounter(lineNumber); }
+    void YieldToWindow() { controller_.YieldToWindow(); }
 
-    std::string directory() const override;
-    bool intervalEnabled(int slot) const override;
-    std::string customIntervalText() const override;
-    bool addPerField() const override;
-    bool addMs7Period() const override;
-    bool addPeriodToSymbol() const override;
-    bool withVolume() const override;
-    bool russianLog() const override;
-    char decimalChar() const override { return decimalChar_; }
-    int priceDecimals() const override { return priceDecimals_; }
-    // The decimals of the prices written, as the settings file's "Decimals" key says.
-    void SetPriceDecimals(int decimals) { priceDecimals_ = decimals; }
+    // The settings storage's hook at the window's end, while its controls are all still there.
+    std::function<void()> onDestroy;
 
-    // Appends the line to the log and selects it.
+    std::string TextOf(std::string_view control) const override;
+    void SetText(std::string_view control, std::string_view text) override;
+    bool Checked(std::string_view control) const override;
+    void SetChecked(std::string_view control, bool checked) override;
     void AddLogLine(std::string_view line) override;
-    // Keeps the number; the counter shows it when the window next handles its events.
-    void ShowLineCounter(std::int64_t lineNumber) override;
-    // Shows the pending counter text and handles every pending event, unless it did so a moment ago.
-    void YieldToWindow() override;
+    void EnableProcess(bool enabled) override;
+    void PumpEvents() override;
+    void AskToClose() override { close(); }
+    void CloseNow() override { close(); }
+    frontend::WindowPlacement Placement() const override;
+    void Place(const frontend::StoredPlacement& placement) override;
+    void SetPriceDecimals(int decimals) override { controller_.SetPriceDecimals(decimals); }
+    void ShowFailure(const std::string& message) override;
 
     // The controls under their design names, in tab order.
     TDirectoryEdit* Dir = nullptr;
@@ -95,6 +94,7 @@ class TfMain final : public QWidget, public ConversionOptions, public Conversion
 
   protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     static constexpr std::size_t kCaptionCount = frontend::kCaptionedControls.size();
@@ -106,20 +106,14 @@ class TfMain final : public QWidget, public ConversionOptions, public Conversion
     // The ten controls whose captions follow the language, in the order of the caption tables.
     std::array<QWidget*, kCaptionCount> CaptionedControls() const;
     void ApplyCaptions(const Captions& captions);
-    void NormaliseCustomInterval();
-    void NormaliseDirectory();
-    void RunRefusingClicks();
-    void ShowPendingCounter();
+    QWidget* Control(std::string_view name) const;
     // Runs a handler as the last resort for its failures: a message box, and the window goes on.
     void Guarded(void (TfMain::*handler)());
 
-    std::array<QCheckBox*, kSlotCount> intervalBoxes_{};
     Captions RussianCaptions;
-    char decimalChar_ = '.';
-    int priceDecimals_ = kDefaultPriceDecimals;
-    frontend::RunFeedback feedback_;
+    frontend::RunController controller_;
     bool activated_ = false;
-    bool running_ = false;
+    bool processHadFocus_ = false;
 };
 
 }  // namespace tarnix
