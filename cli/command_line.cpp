@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "tarnix/system.h"
 #include "tarnix/version.h"
 
 namespace tarnix::cli {
@@ -139,7 +140,7 @@ DateOrder ParseDateOrder(std::string_view text) {
 }
 
 std::string ExecutableDirectory() {
-    std::string directory = ProgramDirectory();
+    std::string directory = platform::ProgramDirectory();
     if (directory.empty()) {
         throw UsageError("cannot find the program's own directory; give DIRECTORY instead of ''");
     }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/platform.h"
+#include "tarnix/system.h"
 
 namespace tarnix::cli {
 namespace {

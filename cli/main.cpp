@@ -7,7 +7,7 @@
 
 #include "command_line.h"
 #include "console_report.h"
-#include "platform/platform.h"
+#include "tarnix/system.h"
 
 namespace tarnix::cli {
 namespace {

@@ -9,8 +9,8 @@
 #include "directory_field.h"
 #include "error_box.h"
 #include "images.h"
-#include "platform/platform.h"
 #include "select_dir_dialog.h"
+#include "tarnix/system.h"
 #include "window_design.h"
 
 namespace tarnix::win32 {

@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/platform.h"
+#include "tarnix/system.h"
 
 namespace tarnix::win32 {
 

@@ -3,7 +3,7 @@
 #include "design_font.h"
 #include "error_box.h"
 #include "field_tidy.h"
-#include "platform/platform.h"
+#include "tarnix/system.h"
 
 namespace tarnix::win32 {
 namespace {
@@ -59,6 +59,13 @@ frontend::Bounds WindowBounds(const ControlDesign& control) {
     return bounds;
 }
 
+WINDOWPLACEMENT PlacementOf(HWND window) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    return placement;
+}
+
 std::size_t IndexOf(std::string_view name) {
     return static_cast<std::size_t>(&frontend::ControlNamed(name) - frontend::kControls.data());
 }
@@ -79,7 +86,7 @@ int CaptionWidth(HWND control, HFONT font, ControlKind kind, std::wstring_view c
 
 }  // namespace
 
-TfMain::TfMain(HINSTANCE instance) : instance_(instance) {
+TfMain::TfMain(HINSTANCE instance) : instance_(instance), controller_(*this, platform::ProgramDirectory()) {
     const HDC screen = GetDC(nullptr);
     pixelsPerInch_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
@@ -182,8 +189,8 @@ void TfMain::OnCommand(int id, int code) {
         id >= kFirstControlId && id < kFirstControlId + static_cast<int>(controls_.size())
             ? frontend::kControls[static_cast<std::size_t>(id - kFirstControlId)].name
             : std::string_view();
-    if (name == "Make") Guarded(&TfMain::MakeClick);
-    if (name == "Exit") Guarded(&TfMain::ExitClick);
+    if (name == "Make") RunGuarded(window_, [this] { controller_.MakeClick(); });
+    if (name == "Exit") RunGuarded(window_, [this] { controller_.ExitClick(); });
     if (name == "Rus") Guarded(&TfMain::FormActivate);
 }
 
@@ -191,21 +198,22 @@ void TfMain::OnCommand(int id, int code) {
 // since the run reads its controls to the end.
 void TfMain::OnClose() {
     if (onCloseQuery) onCloseQuery();
-    if (running_) {
-        closeAsked_ = true;
-        return;
-    }
-    DestroyWindow(window_);
+    if (controller_.MayClose()) DestroyWindow(window_);
 }
 
+// A maximised window puts its thin border off the screen.
 void TfMain::Show(int showCommand) {
     if (onShow) onShow();
-    ShowWindow(window_, startShowCommand != 0 ? startShowCommand : showCommand);
+    WINDOWPLACEMENT placement = PlacementOf(window_);
+    placement.showCmd = SW_HIDE;
+    placement.ptMaxPosition = {-GetSystemMetrics(SM_CXBORDER), -GetSystemMetrics(SM_CYBORDER)};
+    SetWindowPlacement(window_, &placement);
+    ShowWindow(window_, startShowCommand_ != 0 ? startShowCommand_ : showCommand);
     UpdateWindow(window_);
 }
 
 void TfMain::FormCreate() {
-    decimalChar_ = DetectDecimalChar();
+    controller_.FormCreate();
     for (std::size_t i = 0; i < RussianCaptions.size(); ++i) {
         RussianCaptions[i] = platform::Utf8(WindowText(Control(frontend::kCaptionedControls[i])));
     }
@@ -237,42 +245,6 @@ void TfMain::SetCaption(std::string_view control, std::string_view caption) {
     }
 }
 
-void TfMain::MakeClick() {
-    if (running_) return;
-    SetText("Cust", frontend::TidyCustomInterval(TextOf("Cust")));
-    SetText("Dir", ResolveDirectory(TextOf("Dir"), ProgramDirectory()));
-    RunRefusingClicks();
-    if (closeAsked_) {
-        DestroyWindow(window_);
-    } else if (Checked("chClose")) {
-        ExitClick();
-    }
-}
-
-void TfMain::ExitClick() {
-    SendMessageW(window_, WM_CLOSE, 0, 0);
-}
-
-// The run's directory listing and interval slots exist once, so a click that comes through a yield must not
-// start a second run inside the first.
-void TfMain::RunRefusingClicks() {
-    struct Running {
-        TfMain& window;
-        explicit Running(TfMain& form) : window(form) {
-            window.running_ = true;
-            EnableWindow(window.Control("Make"), FALSE);
-        }
-        Running(const Running&) = delete;
-        Running& operator=(const Running&) = delete;
-        ~Running() {
-            window.running_ = false;
-            EnableWindow(window.Control("Make"), TRUE);
-            window.ShowPendingCounter();
-        }
-    } running(*this);
-    RunConversion(*this, *this);
-}
-
 std::string TfMain::TextOf(std::string_view control) const {
     return platform::Utf8(WindowText(Control(control)));
 }
@@ -291,20 +263,6 @@ void TfMain::SetChecked(std::string_view control, bool checked) {
     OnCommand(kFirstControlId + static_cast<int>(IndexOf(control)), BN_CLICKED);
 }
 
-std::string TfMain::directory() const {
-    return TextOf("Dir");
-}
-
-bool TfMain::intervalEnabled(int slot) const {
-    static constexpr std::array<std::string_view, kSlotCount> kIntervalBoxes = {"m5", "m10", "m15", "m60",
-                                                                                "mCust"};
-    return Checked(kIntervalBoxes.at(static_cast<std::size_t>(slot - 1)));
-}
-
-std::string TfMain::customIntervalText() const {
-    return TextOf("Cust");
-}
-
 void TfMain::AddLogLine(std::string_view line) {
     const HWND log = Control("box");
     const auto index =
@@ -312,13 +270,7 @@ void TfMain::AddLogLine(std::string_view line) {
     SendMessageW(log, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-void TfMain::ShowLineCounter(std::int64_t lineNumber) {
-    feedback_.SetLineNumber(lineNumber);
-}
-
-void TfMain::YieldToWindow() {
-    if (!feedback_.YieldDue()) return;
-    ShowPendingCounter();
+void TfMain::PumpEvents() {
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
@@ -332,8 +284,41 @@ void TfMain::YieldToWindow() {
     }
 }
 
-void TfMain::ShowPendingCounter() {
-    if (const auto text = feedback_.TakeCounterText()) SetText("lbs", *text);
+frontend::WindowPlacement TfMain::Placement() const {
+    const WINDOWPLACEMENT native = PlacementOf(window_);
+    frontend::WindowPlacement placement;
+    placement.flags = static_cast<int>(native.flags);
+    placement.showCmd = IsIconic(window_) ? SW_SHOWMINIMIZED : static_cast<int>(native.showCmd);
+    placement.minMax = {native.ptMinPosition.x, native.ptMinPosition.y, native.ptMaxPosition.x,
+                        native.ptMaxPosition.y};
+    const RECT& normal = native.rcNormalPosition;
+    placement.normal = {normal.left, normal.top, normal.right, normal.bottom};
+    placement.pixelsPerInch = pixelsPerInch_;
+    placement.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    placement.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    return placement;
+}
+
+// A minimised start is asked for once the window is on screen; a maximised one is the first show's.
+void TfMain::Place(const frontend::StoredPlacement& stored) {
+    if (stored.minMax || stored.normal) {
+        WINDOWPLACEMENT placement = PlacementOf(window_);
+        placement.showCmd = SW_HIDE;
+        placement.flags = static_cast<UINT>(stored.flags);
+        if (const auto& minMax = stored.minMax) {
+            placement.ptMinPosition = {(*minMax)[0], (*minMax)[1]};
+            placement.ptMaxPosition = {(*minMax)[2], (*minMax)[3]};
+        }
+        if (const auto& normal = stored.normal) {
+            RECT& rect = placement.rcNormalPosition;
+            rect = {(*normal)[0], (*normal)[1], (*normal)[0] + rect.right - rect.left,
+                    (*normal)[1] + rect.bottom - rect.top};
+        }
+        SetWindowPlacement(window_, &placement);
+    }
+    if (stored.state == frontend::WindowState::kMinimised)
+        PostMessageW(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    if (stored.state == frontend::WindowState::kMaximised) startShowCommand_ = SW_SHOWMAXIMIZED;
 }
 
 void TfMain::Guarded(void (TfMain::*handler)()) {

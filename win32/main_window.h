@@ -6,21 +6,22 @@
 #include <windows.h>
 
 #include <array>
-#include <chrono>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "directory_edit.h"
-#include "run_feedback.h"
-#include "tarnix/conversion.h"
+#include "error_box.h"
+#include "run_controller.h"
+#include "settings_session.h"
 #include "window_design.h"
 
 namespace tarnix::win32 {
 
-class TfMain final : public ConversionOptions, public ConversionReport {
+// The window is a view of the run controller, which reads the run's options live from the controls and
+// reports to the log and line counter, and of the settings session, which attaches through the hooks.
+class TfMain final : public frontend::RunView, public frontend::SettingsView {
   public:
     // Creates the window, hidden, with its design values and Russian captions, then runs FormCreate.
     explicit TfMain(HINSTANCE instance);
@@ -28,8 +29,6 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     TfMain& operator=(const TfMain&) = delete;
 
     HWND handle() const { return window_; }
-    // The screen's logical pixels per inch, by which the design is scaled.
-    int pixelsPerInch() const { return pixelsPerInch_; }
     // Hooks of the settings storage: at the first show, before the window is visible; at every close the
     // window is asked for; when the window is destroyed.
     std::function<void()> onShow;
@@ -40,41 +39,24 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     void FormCreate();
     // Applies the captions of the language in force: Russian while Rus is ticked.
     void FormActivate();
-    // Tidies Cust and Dir, converts the directory, then closes the window when chClose is ticked. Does
-    // nothing while a run is going on.
-    void MakeClick();
-    void ExitClick();
 
     // Shows the window for the first time: the storage restores the settings first, and may ask for a start
     // state of its own instead of `showCommand`.
     void Show(int showCommand);
-    int startShowCommand = 0;
 
-    // The stored controls' values, by design name.
-    std::string TextOf(std::string_view control) const;
-    void SetText(std::string_view control, std::string_view text);
-    bool Checked(std::string_view control) const;
-    // Setting a check box to another value counts as a click on it.
-    void SetChecked(std::string_view control, bool checked);
-
-    std::string directory() const override;
-    bool intervalEnabled(int slot) const override;
-    std::string customIntervalText() const override;
-    bool addPerField() const override { return Checked("PER"); }
-    bool addMs7Period() const override { return Checked("ms7"); }
-    bool addPeriodToSymbol() const override { return Checked("Period"); }
-    bool withVolume() const override { return Checked("Voluem"); }
-    bool russianLog() const override { return Checked("Rus"); }
-    char decimalChar() const override { return decimalChar_; }
-    int priceDecimals() const override { return priceDecimals_; }
-    // The decimals of the prices written, as the settings file's "Decimals" key says.
-    void SetPriceDecimals(int decimals) { priceDecimals_ = decimals; }
-
+    std::string TextOf(std::string_view control) const override;
+    void SetText(std::string_view control, std::string_view text) override;
+    bool Checked(std::string_view control) const override;
+    void SetChecked(std::string_view control, bool checked) override;
     void AddLogLine(std::string_view line) override;
-    // Keeps the number; the counter shows it when the window next handles its events.
-    void ShowLineCounter(std::int64_t lineNumber) override;
-    // Shows the pending counter and handles every pending event, unless it did so a moment ago.
-    void YieldToWindow() override;
+    void EnableProcess(bool enabled) override { EnableWindow(Control("Make"), enabled ? TRUE : FALSE); }
+    void PumpEvents() override;
+    void AskToClose() override { SendMessageW(window_, WM_CLOSE, 0, 0); }
+    void CloseNow() override { DestroyWindow(window_); }
+    frontend::WindowPlacement Placement() const override;
+    void Place(const frontend::StoredPlacement& placement) override;
+    void SetPriceDecimals(int decimals) override { controller_.SetPriceDecimals(decimals); }
+    void ShowFailure(const std::string& message) override { ShowErrorBox(nullptr, message); }
 
   private:
     using Captions = std::array<std::string, frontend::kCaptionedControls.size()>;
@@ -86,8 +68,6 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     void OnClose();
     void ApplyCaptions(bool russian);
     void SetCaption(std::string_view control, std::string_view caption);
-    void RunRefusingClicks();
-    void ShowPendingCounter();
     // Runs a handler as the last resort for its failures: a message box, and the window goes on.
     void Guarded(void (TfMain::*handler)());
 
@@ -100,13 +80,10 @@ class TfMain final : public ConversionOptions, public ConversionReport {
     std::array<HWND, frontend::kControls.size()> controls_{};
     // The directory field's behaviour on top of the edit `Dir`.
     std::unique_ptr<TDirectoryEdit> Dir;
-    char decimalChar_ = '.';
-    int priceDecimals_ = kDefaultPriceDecimals;
     Captions RussianCaptions;
-    frontend::RunFeedback feedback_;
+    frontend::RunController controller_;
+    int startShowCommand_ = 0;
     bool activated_ = false;
-    bool running_ = false;
-    bool closeAsked_ = false;
 };
 
 }  // namespace tarnix::win32

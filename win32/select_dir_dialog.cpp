@@ -10,7 +10,7 @@
 #include "design_font.h"
 #include "error_box.h"
 #include "images.h"
-#include "platform/platform.h"
+#include "tarnix/system.h"
 
 namespace tarnix::win32 {
 namespace {

@@ -22,10 +22,6 @@ char DetectDecimalChar() {
     return platform::LocalDecimalChar();
 }
 
-std::string ProgramDirectory() {
-    return platform::ProgramDirectory();
-}
-
 std::string ResolveDirectory(std::string_view text, std::string_view programDirectory) {
     std::string directory(text.empty() ? programDirectory : text);
     if (!EndsWithSeparator(directory)) directory.push_back(kPathSeparator);

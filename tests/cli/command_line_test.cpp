@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "tarnix/system.h"
+
 namespace tarnix::cli {
 namespace {
 
@@ -97,7 +99,7 @@ TEST(CommandLineTest, UsageErrors) {
 }
 
 TEST(CommandLineTest, EmptyDirectoryIsTheProgramsOwn) {
-    const std::string own = ProgramDirectory();
+    const std::string own = platform::ProgramDirectory();
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(own) / TARNIX_CLI_TESTS_NAME)) << own;
     EXPECT_EQ(ParseToText({"-i", "5", ""}), own + "/ 10000 240");
 }

@@ -118,9 +118,6 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text);
 // Windows that of the user's number format. Called once at start-up, before any run.
 char DetectDecimalChar();
 
-// The directory of the running program, or empty when the system cannot tell.
-std::string ProgramDirectory();
-
 // The directory text as a run takes it: an empty text means `programDirectory`, and a path separator is
 // appended when the text does not end with one.
 std::string ResolveDirectory(std::string_view text, std::string_view programDirectory);
