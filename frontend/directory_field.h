@@ -15,6 +15,14 @@
 
 namespace tarnix::frontend {
 
+// The folder button inside the directory field's right end, in pixels as designed: as wide as the field is
+// high, filling the field inside its border, with its image in the middle; typed text stops short of it.
+inline constexpr int kFolderButtonWidth = 21;
+inline constexpr int kFieldBorder = 2;
+inline constexpr int kFolderImageWidth = 14;
+inline constexpr int kFolderImageHeight = 12;
+inline constexpr int kFolderTextGap = 2;
+
 inline constexpr std::string_view kSelectDirCaption = "Select Directory";
 inline constexpr int kSelectDirClientWidth = 424;
 inline constexpr int kSelectDirClientHeight = 255;

@@ -16,11 +16,7 @@
 namespace tarnix {
 namespace {
 
-constexpr int kDesignHeight = 21;
-constexpr int kDesignBorder = 2;
-constexpr QSize kDesignImage(14, 12);
-// Between the text and the button, so that typed text never runs under it.
-constexpr int kTextGap = 2;
+constexpr QSize kDesignImage(frontend::kFolderImageWidth, frontend::kFolderImageHeight);
 
 }  // namespace
 
@@ -73,11 +69,11 @@ void TDirectoryEdit::keyPressEvent(QKeyEvent* event) {
 // their designed proportions to the field.
 void TDirectoryEdit::resizeEvent(QResizeEvent* event) {
     QLineEdit::resizeEvent(event);
-    const double scale = height() / static_cast<double>(kDesignHeight);
-    const int border = qRound(kDesignBorder * scale);
+    const double scale = height() / static_cast<double>(frontend::kFolderButtonWidth);
+    const int border = qRound(frontend::kFieldBorder * scale);
     button_->setGeometry(width() - border - height(), border, height(), height() - 2 * border);
     button_->setIconSize(kDesignImage * scale);
-    setTextMargins(0, 0, height() + qRound(kTextGap * scale), 0);
+    setTextMargins(0, 0, height() + qRound(frontend::kFolderTextGap * scale), 0);
 }
 
 }  // namespace tarnix

@@ -26,6 +26,7 @@
 #include "directory_field.h"
 #include "error_box.h"
 #include "path_label.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix {
 namespace {
@@ -86,12 +87,11 @@ bool Contains(const QString& mountPoint, const QString& directory) {
            directory.startsWith(mountPoint + u'/');
 }
 
-// Names in order without regard to case; names that differ only in case keep a fixed order among them.
+// Names in the program's one name order, as a run takes the quote files.
 QStringList SortedEntries(const QString& directory, QDir::Filters kind) {
     QStringList names = QDir(directory).entryList(kind | QDir::NoDotAndDotDot, QDir::Unsorted);
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
+        return NameOrderLess(a.toStdString(), b.toStdString());
     });
     return names;
 }
@@ -148,8 +148,9 @@ TSelectDirDlg::TSelectDirDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), design_(*this) {
     // The window's font, as its other controls have.
     setAttribute(Qt::WA_WindowPropagation);
-    setWindowTitle(QStringLiteral("Select Directory"));
-    setFixedSize(Scaled(424), Scaled(255));
+    setWindowTitle(QString::fromUtf8(frontend::kSelectDirCaption.data(),
+                                     static_cast<qsizetype>(frontend::kSelectDirCaption.size())));
+    setFixedSize(Scaled(frontend::kSelectDirClientWidth), Scaled(frontend::kSelectDirClientHeight));
     CreateControls();
     ConnectHandlers();
     FillDriveList();

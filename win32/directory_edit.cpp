@@ -17,11 +17,6 @@ namespace tarnix::win32 {
 namespace {
 
 constexpr wchar_t kButtonClass[] = L"TarnixFolderButton";
-constexpr int kButtonWidth = 21;
-constexpr int kImageWidth = 14;
-constexpr int kImageHeight = 12;
-// Between the text and the button, so that typed text never runs under it.
-constexpr int kTextGap = 2;
 
 void RegisterButtonClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW buttonClass{};
@@ -122,10 +117,10 @@ void TDirectoryEdit::CreateButton() {
 void TDirectoryEdit::PlaceButton() {
     RECT inside{};
     GetClientRect(edit_, &inside);
-    const int width = frontend::Scaled(kButtonWidth, pixelsPerInch_);
+    const int width = frontend::Scaled(frontend::kFolderButtonWidth, pixelsPerInch_);
     SetWindowPos(button_, nullptr, inside.right - width, 0, width, inside.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    const int margin = width + frontend::Scaled(kTextGap, pixelsPerInch_);
+    const int margin = width + frontend::Scaled(frontend::kFolderTextGap, pixelsPerInch_);
     SendMessageW(edit_, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, margin));
 }
 
@@ -186,8 +181,8 @@ void TDirectoryEdit::PaintButton() {
     RECT bounds{};
     GetClientRect(button_, &bounds);
     DrawFrameControl(context, &bounds, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed_ ? DFCS_PUSHED : 0));
-    const int width = frontend::Scaled(kImageWidth, pixelsPerInch_);
-    const int height = frontend::Scaled(kImageHeight, pixelsPerInch_);
+    const int width = frontend::Scaled(frontend::kFolderImageWidth, pixelsPerInch_);
+    const int height = frontend::Scaled(frontend::kFolderImageHeight, pixelsPerInch_);
     const int shift = pressed_ ? 1 : 0;
     const int left = (bounds.right - width) / 2 + shift;
     const int top = (bounds.bottom - height) / 2 + shift;

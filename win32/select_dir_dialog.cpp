@@ -11,6 +11,7 @@
 #include "error_box.h"
 #include "images.h"
 #include "tarnix/system.h"
+#include "tarnix/text_case.h"
 
 namespace tarnix::win32 {
 namespace {
@@ -174,14 +175,13 @@ VisibleEntries ListVisibleEntries(const std::string& directory) {
     return entries;
 }
 
-// By name without regard to case; names that differ only in case keep a fixed order among them.
-std::vector<std::string> SortedNames(std::vector<std::wstring> names) {
-    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
-        const int order = CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE);
-        return order != CSTR_EQUAL ? order == CSTR_LESS_THAN : a < b;
-    });
+// In the program's one name order, as a run takes the quote files.
+std::vector<std::string> SortedNames(const std::vector<std::wstring>& names) {
     std::vector<std::string> sorted;
+    sorted.reserve(names.size());
     for (const std::wstring& name : names) sorted.push_back(platform::Utf8(name));
+    std::sort(sorted.begin(), sorted.end(),
+              [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
     return sorted;
 }
 
@@ -427,7 +427,7 @@ void TSelectDirDlg::OpenBrowsed(const std::string& directory, std::string_view n
 
 void TSelectDirDlg::Show() {
     VisibleEntries listing = ListVisibleEntries(directory_);
-    entries_ = frontend::DirListEntries(directory_, '\\', SortedNames(std::move(listing.directories)));
+    entries_ = frontend::DirListEntries(directory_, '\\', SortedNames(listing.directories));
     const HWND dirList = Control("DirList");
     SendMessageW(dirList, WM_SETREDRAW, FALSE, 0);
     SendMessageW(dirList, LB_RESETCONTENT, 0, 0);
