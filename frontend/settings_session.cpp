@@ -24,6 +24,11 @@ std::string SizeSuffix(const WindowPlacement& placement) {
 
 }  // namespace
 
+std::string SettingsReadPath(const std::string& own, const std::string& former,
+                             const std::function<bool(const std::string&)>& exists) {
+    return !exists(own) && exists(former) ? former : own;
+}
+
 void SettingsSession::Restore() {
     saved_ = false;
     view_.SetPriceDecimals(PriceDecimalsOf(Read(kDecimalsKey)));

@@ -3,6 +3,7 @@
 // The main window's settings as both windows keep them between runs of the program: the window's place and
 // state and the thirteen control values, in the settings file's section "Main".
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,11 @@
 #include "settings_keys.h"
 
 namespace tarnix::frontend {
+
+// The file a start reads its settings from: the program's own, or while that does not exist yet the
+// `former` one, where the file used to be kept; saves always go to the own file.
+std::string SettingsReadPath(const std::string& own, const std::string& former,
+                             const std::function<bool(const std::string&)>& exists);
 
 // One section of a settings file.
 class ProfileStore {

@@ -13,14 +13,16 @@ namespace {
 
 constexpr DWORD kValueCapacity = 2048;
 
-std::wstring FolderPath(int folder) {
+// Tarnix.ini in one of the system's folders.
+std::string SettingsPath(int folder) {
     wchar_t path[MAX_PATH] = {};
-    return SUCCEEDED(SHGetFolderPathW(nullptr, folder, nullptr, 0, path)) ? std::wstring(path)
-                                                                          : std::wstring();
+    const std::string directory =
+        SUCCEEDED(SHGetFolderPathW(nullptr, folder, nullptr, 0, path)) ? platform::Utf8(path) : std::string();
+    return directory + "\\" + std::string(frontend::kIniFileName);
 }
 
-bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool FileExists(const std::string& path) {
+    return GetFileAttributesW(platform::Utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A new Tarnix.ini starts with the UTF-16 byte-order mark: the profile functions then write it in UTF-16 and
@@ -73,11 +75,9 @@ struct Storage {
 }  // namespace
 
 void AttachStorage(TfMain& fMain) {
-    const std::wstring name = platform::Utf16(frontend::kIniFileName);
-    const std::wstring own = FolderPath(CSIDL_APPDATA) + L"\\" + name;
-    const std::wstring old = FolderPath(CSIDL_WINDOWS) + L"\\" + name;
-    const bool firstStart = !FileExists(own) && FileExists(old);
-    auto storage = std::make_shared<Storage>(fMain, firstStart ? old : own, own);
+    const std::string own = SettingsPath(CSIDL_APPDATA);
+    const std::string read = frontend::SettingsReadPath(own, SettingsPath(CSIDL_WINDOWS), FileExists);
+    auto storage = std::make_shared<Storage>(fMain, platform::Utf16(read), platform::Utf16(own));
     fMain.onShow = [storage] { storage->session.Restore(); };
     fMain.onCloseQuery = [storage] { storage->session.Save(); };
     fMain.onDestroy = [storage] { storage->session.SaveAtEnd(); };

@@ -1,9 +1,12 @@
-// The tables that both windows share: the stored keys and their value forms, the field tidy-up, the
-// design's layout and the directory field with its folder dialog.
+// What both windows share: the stored keys and their value forms, the settings session and the run
+// controller over a window and a settings file without a toolkit, the field tidy-up, the design's layout and
+// the directory field with its folder dialog.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -12,12 +15,116 @@
 
 #include "directory_field.h"
 #include "field_tidy.h"
+#include "run_controller.h"
 #include "run_feedback.h"
 #include "settings_keys.h"
+#include "settings_session.h"
+#include "test_support.h"
 #include "window_design.h"
 
 namespace tarnix::frontend {
 namespace {
+
+// A window without a toolkit: its controls as texts and ticks, and what the front end did to it, in order.
+class FakeWindow final : public RunView, public SettingsView {
+  public:
+    std::map<std::string, std::string, std::less<>> texts = {{"Dir", "/"}, {"Cust", "240"}, {"lbs", ""}};
+    std::map<std::string, bool, std::less<>> ticks;
+    std::vector<std::string> events;
+    std::vector<std::string> log;
+    WindowPlacement placement{0, 1, {-1, -1, -8, -8}, {521, 213, 840, 614}, 96, 800, 800};
+    std::optional<StoredPlacement> placed;
+    int decimals = 0;
+    // What the user does the first time a run hands the window its events.
+    std::function<void()> duringRun;
+    RunController* controller = nullptr;
+
+    std::string TextOf(std::string_view control) const override { return texts.find(control)->second; }
+    void SetText(std::string_view control, std::string_view text) override {
+        texts.insert_or_assign(std::string(control), std::string(text));
+    }
+    bool Checked(std::string_view control) const override {
+        const auto tick = ticks.find(control);
+        return tick != ticks.end() && tick->second;
+    }
+    void SetChecked(std::string_view control, bool checked) override {
+        if (Checked(control) != checked) events.push_back("click " + std::string(control));
+        ticks.insert_or_assign(std::string(control), checked);
+    }
+    void AddLogLine(std::string_view line) override { log.emplace_back(line); }
+    void EnableProcess(bool enabled) override { events.emplace_back(enabled ? "Process on" : "Process off"); }
+    void PumpEvents() override {
+        if (const auto action = std::exchange(duringRun, {})) action();
+    }
+    // The close box's way: the window goes only when the controller lets it.
+    void AskToClose() override { events.emplace_back(controller->MayClose() ? "closed" : "close waits"); }
+    void CloseNow() override { events.emplace_back("closed"); }
+    WindowPlacement Placement() const override { return placement; }
+    void Place(const StoredPlacement& stored) override { placed = stored; }
+    void SetPriceDecimals(int value) override { decimals = value; }
+    void ShowFailure(const std::string& message) override { events.push_back("failure: " + message); }
+};
+
+using Keys = std::vector<std::pair<std::string, std::string>>;
+
+// A settings section in memory, its keys in the order of their first writing; the write numbered `failAt`
+// (from 1) and every later one fail.
+class FakeStore final : public ProfileStore {
+  public:
+    FakeStore() = default;
+    explicit FakeStore(Keys initial) : keys(std::move(initial)) {}
+
+    Keys keys;
+    int failAt = 0;
+    int writes = 0;
+
+    std::string Read(std::string_view key, std::string_view fallback) const override {
+        const auto found = Find(key);
+        return found != keys.end() ? found->second : std::string(fallback);
+    }
+    bool Write(std::string_view key, std::string_view value) override {
+        if (failAt != 0 && ++writes >= failAt) return false;
+        const auto found = Find(key);
+        if (found != keys.end()) {
+            keys[static_cast<std::size_t>(found - keys.begin())].second = value;
+        } else {
+            keys.emplace_back(key, value);
+        }
+        return true;
+    }
+
+  private:
+    Keys::const_iterator Find(std::string_view key) const {
+        return std::find_if(keys.begin(), keys.end(),
+                            [key](const auto& entry) { return entry.first == key; });
+    }
+};
+
+// The file after the first save of a window that was neither moved nor changed.
+const Keys kFirstSave = {
+    {"FormVersion", "0"},
+    {"Flags", "0"},
+    {"ShowCmd", "1"},
+    {"PixelsPerInch", "96"},
+    {"MinMaxPos(800x800)", "-1,-1,-8,-8"},
+    {"MinMaxPos", "-1,-1,-8,-8"},
+    {"NormPos(800x800)", "521,213,840,614"},
+    {"NormPos", "521,213,840,614"},
+    {"Visible", "0"},
+    {"Dir_Text", "/"},
+    {"chClose_Checked", "False"},
+    {"m10_Checked", "False"},
+    {"m15_Checked", "False"},
+    {"m5_Checked", "False"},
+    {"m60_Checked", "False"},
+    {"ms7_Checked", "False"},
+    {"Cust_Text", "240"},
+    {"mCust_Checked", "False"},
+    {"Period_Checked", "False"},
+    {"Voluem_Checked", "False"},
+    {"PER_Checked", "False"},
+    {"Rus_Checked", "False"},
+};
 
 TEST(SettingsKeys, ThirteenPropertiesInTheirOrder) {
     std::vector<std::string> keys(kStoredProperties.size());
@@ -62,6 +169,190 @@ TEST(SettingsKeys, PlacementTexts) {
     const std::pair<const char*, int> decimals[] = {{"5", 5}, {" 8 ", 8}, {"1", 1},    {"", 4},  {"0", 4},
                                                     {"9", 4}, {"-5", 4},  {"five", 4}, {"$6", 6}};
     for (const auto& [text, value] : decimals) EXPECT_EQ(PriceDecimalsOf(text), value) << text;
+}
+
+TEST(SettingsSession, FirstStartRestoresNothingAndSavesEveryKeyInOrder) {
+    FakeWindow window;
+    FakeStore store;
+    SettingsSession session(window, store);
+    session.Save();
+    EXPECT_TRUE(store.keys.empty()) << "a window never restored saves nothing";
+    session.Restore();
+    EXPECT_EQ(window.decimals, 4);
+    ASSERT_TRUE(window.placed);
+    EXPECT_FALSE(window.placed->minMax || window.placed->normal);
+    EXPECT_TRUE(window.events.empty());
+    session.Save();
+    EXPECT_EQ(store.keys, kFirstSave);
+    session.SaveAtEnd();
+    EXPECT_EQ(store.keys, kFirstSave) << "a completed save stands at the window's end";
+}
+
+// Each row restores from a file holding the first save changed by `lines`.
+TEST(SettingsSession, RestoreTakesWhatTheFileAndTheScreenAllow) {
+    struct Row {
+        const char* name;
+        Keys lines;
+        std::optional<Positions> normal;
+        WindowState state;
+        std::vector<std::string> clicks;
+        int decimals;
+    };
+    const std::optional<Positions> stored = Positions{521, 213, 840, 614};
+    const Row rows[] = {
+        {"as saved", {}, stored, WindowState::kNormal, {}, 4},
+        {"minimised", {{"ShowCmd", "2"}}, stored, WindowState::kMinimised, {}, 4},
+        {"minimised by 7", {{"ShowCmd", "7"}}, stored, WindowState::kMinimised, {}, 4},
+        {"maximised", {{"ShowCmd", "3"}}, stored, WindowState::kMaximised, {}, 4},
+        {"other density", {{"PixelsPerInch", "120"}}, std::nullopt, WindowState::kNormal, {}, 4},
+        {"other screen size: plain keys",
+         {{"NormPos(800x800)", ""}, {"NormPos", "100,50"}},
+         Positions{100, 50, 320, 403},
+         WindowState::kNormal,
+         {},
+         4},
+        {"values",
+         {{"Rus_Checked", " TRUE"}, {"m5_Checked", "1"}, {"Cust_Text", " 30 "}, {"Decimals", "6"}},
+         stored,
+         WindowState::kNormal,
+         {"click Rus"},
+         6},
+        {"FormVersion -1 keeps only the decimals",
+         {{"FormVersion", "-1"}, {"Rus_Checked", "True"}, {"Decimals", "9"}},
+         std::nullopt,
+         WindowState::kNormal,
+         {},
+         4},
+    };
+    for (const Row& row : rows) {
+        FakeWindow window;
+        window.placement.normal = {1, 2, 320, 403};
+        FakeStore store{kFirstSave};
+        for (const auto& [key, value] : row.lines) store.Write(key, value);
+        SettingsSession(window, store).Restore();
+        EXPECT_EQ(window.placed ? window.placed->normal : std::nullopt, row.normal) << row.name;
+        EXPECT_EQ(window.placed ? window.placed->state : WindowState::kNormal, row.state) << row.name;
+        EXPECT_EQ(window.events, row.clicks) << row.name;
+        EXPECT_EQ(window.decimals, row.decimals) << row.name;
+    }
+}
+
+TEST(SettingsSession, AnotherScreenSizeAddsItsKeysAtTheEnd) {
+    FakeWindow window;
+    FakeStore store{kFirstSave};
+    SettingsSession session(window, store);
+    session.Restore();
+    window.placement.screenWidth = 1024;
+    window.placement.screenHeight = 768;
+    window.placement.normal = {100, 50, 419, 451};
+    session.Save();
+    ASSERT_EQ(store.keys.size(), kFirstSave.size() + 2);
+    EXPECT_EQ(store.keys[22], (std::pair<std::string, std::string>{"MinMaxPos(1024x768)", "-1,-1,-8,-8"}));
+    EXPECT_EQ(store.keys[23], (std::pair<std::string, std::string>{"NormPos(1024x768)", "100,50,419,451"}));
+    EXPECT_EQ(store.Read("NormPos", ""), "100,50,419,451");
+    EXPECT_EQ(store.Read("NormPos(800x800)", ""), "521,213,840,614");
+}
+
+TEST(SettingsSession, AFailedWriteIsSaidOnceASaveAndTriedAgainAtTheEnd) {
+    FakeWindow window;
+    FakeStore store;
+    store.failAt = 3;
+    SettingsSession session(window, store);
+    session.Restore();
+    session.Save();
+    EXPECT_EQ(store.writes, 3) << "the writes after the failed one are not tried";
+    session.SaveAtEnd();
+    EXPECT_EQ(window.events, std::vector<std::string>(2, "failure: Unable to write to Tarnix.ini."));
+    store.failAt = 0;
+    session.SaveAtEnd();
+    EXPECT_EQ(store.Read("Visible", ""), "1");
+    EXPECT_EQ(store.keys.size(), kFirstSave.size());
+}
+
+TEST(SettingsSession, AFirstStartReadsTheFormerFileUntilTheOwnExists) {
+    const auto exists = [](std::set<std::string> files) {
+        return [files](const std::string& path) { return files.count(path) != 0; };
+    };
+    const std::string own = "C:\\Users\\u\\AppData\\Roaming\\Tarnix.ini";
+    const std::string former = "C:\\Windows\\Tarnix.ini";
+    EXPECT_EQ(SettingsReadPath(own, former, exists({former})), former);
+    EXPECT_EQ(SettingsReadPath(own, former, exists({own, former})), own);
+    EXPECT_EQ(SettingsReadPath(own, former, exists({})), own);
+}
+
+// A run in a directory of two quotes, a bar apart: the window's events come at the first bar record.
+struct ControllerRun {
+    test::TempDir dir;
+    FakeWindow window;
+    RunController controller{window, dir.PathOf("")};
+
+    ControllerRun() {
+        dir.Write("SBER.txt",
+                  "SBER,1,20240102,100000,1,2,0.5,1.5,10\nSBER,1,20240102,100500,1,2,0.5,1.1234567,10\n");
+        window.controller = &controller;
+        window.texts["Dir"] = "";
+        window.ticks["m5"] = true;
+    }
+};
+
+TEST(RunController, ProcessAndTheCloseBoxAroundARun) {
+    struct Row {
+        const char* name;
+        bool exitAfterProcessing;
+        // During the run: the close box, or a second click on "Process".
+        bool closeBox;
+        bool processClick;
+        std::vector<std::string> events;
+    };
+    const Row rows[] = {
+        {"a run", false, false, false, {"Process off", "Process on"}},
+        {"exit after processing", true, false, false, {"Process off", "Process on", "closed"}},
+        {"close box during the run",
+         false,
+         true,
+         false,
+         {"Process off", "close waits", "Process on", "closed"}},
+        {"close box and exit after processing",
+         true,
+         true,
+         false,
+         {"Process off", "close waits", "Process on", "closed"}},
+        {"Process during the run is refused", false, false, true, {"Process off", "Process on"}},
+    };
+    for (const Row& row : rows) {
+        ControllerRun run;
+        run.window.ticks["chClose"] = row.exitAfterProcessing;
+        run.window.duringRun = [&run, &row] {
+            EXPECT_TRUE(run.controller.running()) << row.name;
+            if (row.closeBox) run.window.AskToClose();
+            if (row.processClick) run.controller.MakeClick();
+        };
+        run.controller.MakeClick();
+        EXPECT_FALSE(run.controller.running()) << row.name;
+        EXPECT_EQ(run.window.events, row.events) << row.name;
+        EXPECT_EQ(std::count(run.window.log.begin(), run.window.log.end(), "Ok"), 1) << row.name;
+        EXPECT_EQ(run.window.texts["lbs"], "Строка: 2") << row.name;
+        EXPECT_TRUE(run.dir.Exists("SBER-m5.txt")) << row.name;
+    }
+}
+
+TEST(RunController, TidiesTheFieldsAndReadsTheOptionsFromTheControls) {
+    ControllerRun run;
+    run.window.texts["Cust"] = " 015";
+    run.window.ticks = {{"mCust", true}, {"Voluem", true}, {"Rus", true}};
+    run.controller.SetPriceDecimals(6);
+    run.controller.MakeClick();
+    EXPECT_EQ(run.window.texts["Cust"], "15");
+    EXPECT_EQ(run.window.texts["Dir"], run.dir.path()) << "an empty field is the program's directory";
+    EXPECT_FALSE(run.controller.intervalEnabled(1));
+    EXPECT_TRUE(run.controller.intervalEnabled(5));
+    EXPECT_TRUE(run.controller.withVolume() && run.controller.russianLog());
+    EXPECT_FALSE(run.controller.addPerField() || run.controller.addMs7Period() ||
+                 run.controller.addPeriodToSymbol());
+    EXPECT_EQ(run.dir.Read("SBER-m15.txt"),
+              "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n"
+              "SBER,20240102,100000,1.,2.,0.5,1.5,10\r\nSBER,20240102,101500,1.,2.,0.5,1.123457,10\r\n")
+        << "six decimals, fifteen-minute bars with volume";
 }
 
 TEST(FieldTidy, CustomIntervalAsTheRunReadsIt) {
