@@ -69,7 +69,7 @@ void RunController::RunRefusingClicks() {
 
       private:
         RunController& controller_;
-    } running(*this);
+    } scope(*this);
     RunConversion(*this, *this);
 }
 

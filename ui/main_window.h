@@ -31,11 +31,12 @@ class TDirectoryEdit;
 // (AttachStorage), so construction and FormCreate stay the same with or without it.
 class TfMain final : public QWidget, public frontend::RunView, public frontend::SettingsView {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(TfMain)
 
   public:
     // Builds the window with its design values and Russian captions, then runs FormCreate.
     explicit TfMain(QWidget* parent = nullptr);
+    TfMain(const TfMain&) = delete;
+    TfMain& operator=(const TfMain&) = delete;
     ~TfMain() override;
 
     // Takes the decimal separator of the process locale and remembers the Russian captions. Call

@@ -244,7 +244,7 @@ TEST(SettingsSession, AnotherScreenSizeAddsItsKeysAtTheEnd) {
     session.Restore();
     window.placement.screenWidth = 1024;
     window.placement.screenHeight = 768;
-    window.placement.normal = {100, 50, 419, 451};
+    window.placement.normal = {100, 50, 419, 451};  // cppcheck-suppress unreadVariable ; read by the save
     session.Save();
     ASSERT_EQ(store.keys.size(), kFirstSave.size() + 2);
     EXPECT_EQ(store.keys[22], (std::pair<std::string, std::string>{"MinMaxPos(1024x768)", "-1,-1,-8,-8"}));
@@ -270,11 +270,11 @@ TEST(SettingsSession, AFailedWriteIsSaidOnceASaveAndTriedAgainAtTheEnd) {
 }
 
 TEST(SettingsSession, AFirstStartReadsTheFormerFileUntilTheOwnExists) {
-    const auto exists = [](std::set<std::string> files) {
+    const auto exists = [](const std::set<std::string>& files) {
         return [files](const std::string& path) { return files.count(path) != 0; };
     };
-    const std::string own = "C:\\Users\\u\\AppData\\Roaming\\Tarnix.ini";
-    const std::string former = "C:\\Windows\\Tarnix.ini";
+    const std::string own = R"(C:\Users\u\AppData\Roaming\Tarnix.ini)";
+    const std::string former = R"(C:\Windows\Tarnix.ini)";
     EXPECT_EQ(SettingsReadPath(own, former, exists({former})), former);
     EXPECT_EQ(SettingsReadPath(own, former, exists({own, former})), own);
     EXPECT_EQ(SettingsReadPath(own, former, exists({})), own);
