@@ -1,5 +1,6 @@
 #include "run_controller.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "field_tidy.h"
@@ -16,6 +17,24 @@ RunController::RunController(RunView& view, std::string programDirectory)
 
 void RunController::FormCreate() {
     decimalChar_ = DetectDecimalChar();
+    std::transform(kCaptionedControls.begin(), kCaptionedControls.end(), russianCaptions_.begin(),
+                   [this](std::string_view control) { return view_.CaptionOf(control); });
+}
+
+void RunController::FormActivate() {
+    const bool russian = view_.Checked("Rus");
+    for (std::size_t i = 0; i < kCaptionedControls.size(); ++i) {
+        const std::string_view control = kCaptionedControls[i];
+        view_.SetCaption(control, russian ? russianCaptions_[i] : ControlNamed(control).english);
+    }
+}
+
+bool RunController::Activated() {
+    if (activated_) return false;
+    activated_ = true;
+    view_.FocusDirectory();
+    FormActivate();
+    return true;
 }
 
 void RunController::MakeClick() {

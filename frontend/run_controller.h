@@ -11,6 +11,7 @@
 
 #include "run_feedback.h"
 #include "tarnix/conversion.h"
+#include "window_design.h"
 
 namespace tarnix::frontend {
 
@@ -31,9 +32,15 @@ class ControlView {
     ~ControlView() = default;
 };
 
-// The main window as a run sees it.
+// The main window as a run and its handlers see it.
 class RunView : public ControlView {
   public:
+    virtual std::string CaptionOf(std::string_view control) const = 0;
+    // The system's font may be wider than the designed one, so a control grows to show its whole caption; it
+    // never shrinks, so that switching languages does not move anything.
+    virtual void SetCaption(std::string_view control, std::string_view caption) = 0;
+    // Puts the focus in the directory field, its whole text selected.
+    virtual void FocusDirectory() = 0;
     // Appends the line to the log and selects it.
     virtual void AddLogLine(std::string_view line) = 0;
     // Greys "Process" out during a run, and gives it back afterwards.
@@ -52,16 +59,21 @@ class RunView : public ControlView {
     ~RunView() = default;
 };
 
-// The run's options read live from the window's controls, and its report shown there. One thread: the
-// window's events are handled inside the run, at most every kYieldInterval, so a click can come in while a
-// run goes on.
+// The main window's handlers, and the run's options read live from the window's controls and its report
+// shown there. One thread: the window's events are handled inside the run, at most every kYieldInterval, so
+// a click can come in while a run goes on.
 class RunController final : public ConversionOptions, public ConversionReport {
   public:
     // `programDirectory` is where a run converts when the directory field is empty.
     RunController(RunView& view, std::string programDirectory);
 
-    // Takes the user's decimal separator; FormCreate's part of the run.
+    // Takes the user's decimal separator and remembers the Russian captions the window was built with.
     void FormCreate();
+    // Applies the captions of the language in force: Russian while Rus is ticked.
+    void FormActivate();
+    // The window's activation. Only the first one focuses the directory field and applies the captions
+    // (and tells so): coming back from another program must not wipe the line counter that a run left.
+    bool Activated();
     // Tidies Cust and Dir, converts the directory, then closes the window when a close was asked for during
     // the run or "Exit after processing" is ticked. Does nothing while a run is going on.
     void MakeClick();
@@ -100,7 +112,9 @@ class RunController final : public ConversionOptions, public ConversionReport {
     std::string programDirectory_;
     char decimalChar_ = '.';
     int priceDecimals_ = kDefaultPriceDecimals;
+    std::array<std::string, kCaptionedControls.size()> russianCaptions_;
     RunFeedback feedback_;
+    bool activated_ = false;
     bool running_ = false;
     bool closeAsked_ = false;
 };

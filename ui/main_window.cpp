@@ -52,14 +52,6 @@ QPoint MaximisedPosition(const QWidget& form) {
     return {margins.left() > 0 ? -margins.left() : -1, margins.bottom() > 0 ? -margins.bottom() : -1};
 }
 
-// In the order of CaptionedControls.
-std::array<QString, frontend::kCaptionedControls.size()> EnglishCaptions() {
-    std::array<QString, frontend::kCaptionedControls.size()> captions;
-    std::transform(frontend::kCaptionedControls.begin(), frontend::kCaptionedControls.end(), captions.begin(),
-                   [](std::string_view name) { return Text(frontend::ControlNamed(name).english); });
-    return captions;
-}
-
 QString CaptionOf(const QWidget* control) {
     if (const auto* group = qobject_cast<const QGroupBox*>(control)) return group->title();
     if (const auto* label = qobject_cast<const QLabel*>(control)) return label->text();
@@ -165,37 +157,13 @@ void TfMain::ConnectHandlers() {
     connect(Rus, &QCheckBox::toggled, this, [this] { Guarded(&TfMain::FormActivate); });
 }
 
-void TfMain::FormCreate() {
-    controller_.FormCreate();
-    const auto controls = CaptionedControls();
-    std::transform(controls.begin(), controls.end(), RussianCaptions.begin(), CaptionOf);
-}
-
-void TfMain::FormActivate() {
-    ApplyCaptions(Rus->isChecked() ? RussianCaptions : EnglishCaptions());
-}
-
-// Only the first activation applies the captions: coming back from another program must not wipe the line
-// counter that a run left.
 bool TfMain::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && !activated_) {
-        activated_ = true;
-        Dir->setFocus(Qt::TabFocusReason);
-        Guarded(&TfMain::FormActivate);
-    }
+    if (event->type() == QEvent::WindowActivate) Guarded(&TfMain::Activated);
     return QWidget::event(event);
 }
 
-std::array<QWidget*, TfMain::kCaptionCount> TfMain::CaptionedControls() const {
-    std::array<QWidget*, kCaptionCount> controls{};
-    std::transform(frontend::kCaptionedControls.begin(), frontend::kCaptionedControls.end(), controls.begin(),
-                   [this](std::string_view name) { return findChild<QWidget*>(Text(name)); });
-    return controls;
-}
-
-void TfMain::ApplyCaptions(const Captions& captions) {
-    const auto controls = CaptionedControls();
-    for (std::size_t i = 0; i < controls.size(); ++i) SetCaption(controls[i], captions[i]);
+void TfMain::Activated() {
+    controller_.Activated();
 }
 
 TfMain::~TfMain() {
@@ -209,6 +177,18 @@ void TfMain::closeEvent(QCloseEvent* event) {
 
 QWidget* TfMain::Control(std::string_view name) const {
     return findChild<QWidget*>(Text(name));
+}
+
+std::string TfMain::CaptionOf(std::string_view control) const {
+    return tarnix::CaptionOf(Control(control)).toStdString();
+}
+
+void TfMain::SetCaption(std::string_view control, std::string_view caption) {
+    tarnix::SetCaption(Control(control), Text(caption));
+}
+
+void TfMain::FocusDirectory() {
+    Dir->setFocus(Qt::TabFocusReason);
 }
 
 std::string TfMain::TextOf(std::string_view control) const {

@@ -41,9 +41,9 @@ class TfMain final : public QWidget, public frontend::RunView, public frontend::
 
     // Takes the decimal separator of the process locale and remembers the Russian captions. Call
     // setlocale(LC_ALL, "") before creating the window.
-    void FormCreate();
+    void FormCreate() { controller_.FormCreate(); }
     // Applies the captions of the language in force: Russian while Rus is ticked.
-    void FormActivate();
+    void FormActivate() { controller_.FormActivate(); }
     void MakeClick() { controller_.MakeClick(); }
     void ExitClick() { controller_.ExitClick(); }
 
@@ -57,6 +57,9 @@ class TfMain final : public QWidget, public frontend::RunView, public frontend::
     // The settings storage's hook at the window's end, while its controls are all still there.
     std::function<void()> onDestroy;
 
+    std::string CaptionOf(std::string_view control) const override;
+    void SetCaption(std::string_view control, std::string_view caption) override;
+    void FocusDirectory() override;
     std::string TextOf(std::string_view control) const override;
     void SetText(std::string_view control, std::string_view text) override;
     bool Checked(std::string_view control) const override;
@@ -98,22 +101,15 @@ class TfMain final : public QWidget, public frontend::RunView, public frontend::
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    static constexpr std::size_t kCaptionCount = frontend::kCaptionedControls.size();
-    using Captions = std::array<QString, kCaptionCount>;
-
     void CreateControls();
     void ConnectHandlers();
 
-    // The ten controls whose captions follow the language, in the order of the caption tables.
-    std::array<QWidget*, kCaptionCount> CaptionedControls() const;
-    void ApplyCaptions(const Captions& captions);
+    void Activated();
     QWidget* Control(std::string_view name) const;
     // Runs a handler as the last resort for its failures: a message box, and the window goes on.
     void Guarded(void (TfMain::*handler)());
 
-    Captions RussianCaptions;
     frontend::RunController controller_;
-    bool activated_ = false;
     bool processHadFocus_ = false;
 };
 

@@ -112,7 +112,7 @@ TfMain::TfMain(HINSTANCE instance) : instance_(instance), controller_(*this, pla
                     frontend::kDesignLeft, frontend::kDesignTop, frame.right - frame.left,
                     frame.bottom - frame.top, nullptr, nullptr, instance, this);
     CreateControls();
-    FormCreate();
+    controller_.FormCreate();
 }
 
 LRESULT CALLBACK TfMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -134,11 +134,10 @@ LRESULT TfMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATE:
             // Only the first activation applies the captions: coming back from another program must not wipe
             // the line counter that a run left.
-            if (LOWORD(wParam) != WA_INACTIVE && !activated_) {
-                activated_ = true;
-                SetFocus(Control("Dir"));
-                Guarded(&TfMain::FormActivate);
-                return 0;
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                bool first = false;
+                RunGuarded(window_, [this, &first] { first = controller_.Activated(); });
+                if (first) return 0;
             }
             break;
         case WM_CTLCOLORSTATIC:
@@ -191,7 +190,7 @@ void TfMain::OnCommand(int id, int code) {
             : std::string_view();
     if (name == "Make") RunGuarded(window_, [this] { controller_.MakeClick(); });
     if (name == "Exit") RunGuarded(window_, [this] { controller_.ExitClick(); });
-    if (name == "Rus") Guarded(&TfMain::FormActivate);
+    if (name == "Rus") RunGuarded(window_, [this] { controller_.FormActivate(); });
 }
 
 // A close asked for during a run saves the settings at once; the window goes once the run has finished,
@@ -212,27 +211,14 @@ void TfMain::Show(int showCommand) {
     UpdateWindow(window_);
 }
 
-void TfMain::FormCreate() {
-    controller_.FormCreate();
-    for (std::size_t i = 0; i < RussianCaptions.size(); ++i) {
-        RussianCaptions[i] = platform::Utf8(WindowText(Control(frontend::kCaptionedControls[i])));
-    }
+std::string TfMain::CaptionOf(std::string_view control) const {
+    return TextOf(control);
 }
 
-void TfMain::FormActivate() {
-    ApplyCaptions(Checked("Rus"));
+void TfMain::FocusDirectory() {
+    SetFocus(Control("Dir"));
 }
 
-void TfMain::ApplyCaptions(bool russian) {
-    for (std::size_t i = 0; i < RussianCaptions.size(); ++i) {
-        const std::string_view name = frontend::kCaptionedControls[i];
-        SetCaption(name, russian ? std::string_view(RussianCaptions[i])
-                                 : frontend::CaptionOf(frontend::ControlNamed(name), false));
-    }
-}
-
-// The system's font may be wider than the one the layout was drawn for, so a control grows to show its
-// whole caption; it never shrinks, so that switching languages does not move anything.
 void TfMain::SetCaption(std::string_view control, std::string_view caption) {
     const HWND native = Control(control);
     const std::wstring text = platform::Utf16(caption);
@@ -319,10 +305,6 @@ void TfMain::Place(const frontend::StoredPlacement& stored) {
     if (stored.state == frontend::WindowState::kMinimised)
         PostMessageW(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     if (stored.state == frontend::WindowState::kMaximised) startShowCommand_ = SW_SHOWMAXIMIZED;
-}
-
-void TfMain::Guarded(void (TfMain::*handler)()) {
-    RunGuarded(window_, [this, handler] { (this->*handler)(); });
 }
 
 HWND TfMain::Control(std::string_view name) const {

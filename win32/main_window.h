@@ -23,7 +23,8 @@ namespace tarnix::win32 {
 // reports to the log and line counter, and of the settings session, which attaches through the hooks.
 class TfMain final : public frontend::RunView, public frontend::SettingsView {
   public:
-    // Creates the window, hidden, with its design values and Russian captions, then runs FormCreate.
+    // Creates the window, hidden, with its design values and Russian captions, then takes the user's decimal
+    // separator and remembers the Russian captions.
     explicit TfMain(HINSTANCE instance);
     TfMain(const TfMain&) = delete;
     TfMain& operator=(const TfMain&) = delete;
@@ -35,15 +36,13 @@ class TfMain final : public frontend::RunView, public frontend::SettingsView {
     std::function<void()> onCloseQuery;
     std::function<void()> onDestroy;
 
-    // Takes the user's decimal separator and remembers the Russian captions.
-    void FormCreate();
-    // Applies the captions of the language in force: Russian while Rus is ticked.
-    void FormActivate();
-
     // Shows the window for the first time: the storage restores the settings first, and may ask for a start
     // state of its own instead of `showCommand`.
     void Show(int showCommand);
 
+    std::string CaptionOf(std::string_view control) const override;
+    void SetCaption(std::string_view control, std::string_view caption) override;
+    void FocusDirectory() override;
     std::string TextOf(std::string_view control) const override;
     void SetText(std::string_view control, std::string_view text) override;
     bool Checked(std::string_view control) const override;
@@ -59,17 +58,11 @@ class TfMain final : public frontend::RunView, public frontend::SettingsView {
     void ShowFailure(const std::string& message) override { ShowErrorBox(nullptr, message); }
 
   private:
-    using Captions = std::array<std::string, frontend::kCaptionedControls.size()>;
-
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void OnCommand(int id, int code);
     void OnClose();
-    void ApplyCaptions(bool russian);
-    void SetCaption(std::string_view control, std::string_view caption);
-    // Runs a handler as the last resort for its failures: a message box, and the window goes on.
-    void Guarded(void (TfMain::*handler)());
 
     HWND Control(std::string_view name) const;
 
@@ -80,10 +73,8 @@ class TfMain final : public frontend::RunView, public frontend::SettingsView {
     std::array<HWND, frontend::kControls.size()> controls_{};
     // The directory field's behaviour on top of the edit `Dir`.
     std::unique_ptr<TDirectoryEdit> Dir;
-    Captions RussianCaptions;
     frontend::RunController controller_;
     int startShowCommand_ = 0;
-    bool activated_ = false;
 };
 
 }  // namespace tarnix::win32

@@ -30,6 +30,7 @@ class FakeWindow final : public RunView, public SettingsView {
   public:
     std::map<std::string, std::string, std::less<>> texts = {{"Dir", "/"}, {"Cust", "240"}, {"lbs", ""}};
     std::map<std::string, bool, std::less<>> ticks;
+    std::map<std::string, std::string, std::less<>> captions;
     std::vector<std::string> events;
     std::vector<std::string> log;
     WindowPlacement placement{0, 1, {-1, -1, -8, -8}, {521, 213, 840, 614}, 96, 800, 800};
@@ -39,6 +40,11 @@ class FakeWindow final : public RunView, public SettingsView {
     std::function<void()> duringRun;
     RunController* controller = nullptr;
 
+    std::string CaptionOf(std::string_view control) const override { return captions.find(control)->second; }
+    void SetCaption(std::string_view control, std::string_view caption) override {
+        captions.insert_or_assign(std::string(control), std::string(caption));
+    }
+    void FocusDirectory() override { events.emplace_back("focus Dir"); }
     std::string TextOf(std::string_view control) const override { return texts.find(control)->second; }
     void SetText(std::string_view control, std::string_view text) override {
         texts.insert_or_assign(std::string(control), std::string(text));
@@ -353,6 +359,25 @@ TEST(RunController, TidiesTheFieldsAndReadsTheOptionsFromTheControls) {
               "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n"
               "SBER,20240102,100000,1.,2.,0.5,1.5,10\r\nSBER,20240102,101500,1.,2.,0.5,1.123457,10\r\n")
         << "six decimals, fifteen-minute bars with volume";
+}
+
+TEST(RunController, CaptionsFollowRusFromTheFirstActivationOn) {
+    FakeWindow window;
+    for (const std::string_view control : kCaptionedControls) {
+        window.captions.emplace(control, ControlNamed(control).russian);
+    }
+    RunController controller(window, "/");
+    controller.FormCreate();
+    EXPECT_TRUE(controller.Activated());
+    EXPECT_EQ(window.events, std::vector<std::string>{"focus Dir"});
+    EXPECT_EQ(window.captions["Make"], "Process");
+    window.captions["lbs"] = "Line: 7";
+    EXPECT_FALSE(controller.Activated()) << "coming back keeps what a run left in the counter";
+    EXPECT_EQ(window.captions["lbs"], "Line: 7");
+    window.ticks["Rus"] = true;
+    controller.FormActivate();
+    EXPECT_EQ(window.captions["Make"], "Обработать");
+    EXPECT_EQ(window.captions["lbs"], "Строка:");
 }
 
 TEST(FieldTidy, CustomIntervalAsTheRunReadsIt) {
