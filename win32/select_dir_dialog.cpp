@@ -480,12 +480,9 @@ void TSelectDirDlg::FillDriveList() {
 
 // Drive letters are ASCII; the system reports them in either case.
 void TSelectDirDlg::SelectDriveOfDirectory() {
-    const auto lower = [](char letter) {
-        return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
-    };
     const bool onDrive = directory_.size() >= 2 && directory_[1] == ':';
     const auto found = std::find_if(drives_.begin(), drives_.end(), [&](const Drive& drive) {
-        return onDrive && drive.root[0] == lower(directory_[0]);
+        return onDrive && AsciiUpper(drive.root[0]) == AsciiUpper(directory_[0]);
     });
     const auto selected =
         found == drives_.end() ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(found - drives_.begin());
