@@ -96,6 +96,33 @@ TEST(QuoteReader, EndsLinesAtCrCrLfAndLoneLf) {
     }
 }
 
+TEST(QuoteReader, EveryMarkerFindsTheSameLineEnds) {
+    // Line ends and their look-alikes with the high bit set, at every place of a word and across words.
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) bytes += "ab\r\n\x1A\x8D\x8A\x9A,\x00\xFF\t"[i * 7 % 13];
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{63}, std::size_t{64},
+                                   std::size_t{65}, std::size_t{130}, bytes.size()}) {
+        for (const std::size_t from : {std::size_t{0}, std::size_t{64}, std::size_t{128}}) {
+            if (from > size) continue;
+            std::vector<std::vector<std::uint64_t>> found;
+            for (const Marker marker : AvailableMarkers()) {
+                LineEndMarks marks;
+                marks.Reserve(size);
+                MarkLineEnds(bytes.data(), from, size - from, marks, marker);
+                found.push_back(marks.words);
+            }
+            for (const auto& words : found) EXPECT_EQ(words, found.front()) << size << " from " << from;
+            LineEndMarks plain;
+            plain.Reserve(size);
+            MarkLineEnds(bytes.data(), from, size - from, plain, Marker::kScalar);
+            for (std::size_t i = from; i < size; ++i) {
+                const bool end = bytes[i] == '\r' || bytes[i] == '\n' || bytes[i] == '\x1A';
+                EXPECT_EQ(NextMark(plain.words.data(), i, size) == i, end) << "byte " << i;
+            }
+        }
+    }
+}
+
 TEST(QuoteReader, PassesNumberTheLinesOfTheFile) {
     using Passes = std::vector<Pass>;
     const std::pair<std::string, Passes> cases[] = {

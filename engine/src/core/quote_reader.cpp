@@ -21,18 +21,6 @@ constexpr std::size_t kInitialBufferSize = std::size_t{64} * 1024;
 constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 constexpr char kCtrlZ = '\x1A';
 
-bool IsLineEndOrCtrlZ(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte <= 0x1A && (c == '\r' || c == '\n' || c == kCtrlZ);
-}
-
-// Whether any of the eight bytes is below 0x1B, the only place where a CR, LF or Ctrl-Z can be.
-bool HasControlByte(std::uint64_t word) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    return ((word - kOnes * 0x1B) & ~word & kHighBits) != 0;
-}
-
 // The one pass of SplitPlainLine over a line, field by field. Each step takes a field that ends at a comma
 // or, for the last one, at the end of the line, and moves past that comma.
 class PlainLineScan {
@@ -116,13 +104,22 @@ void AssignUpperCase(std::string& target, std::string_view text) {
 QuoteReader::QuoteReader(ByteSource& source)
     : source_(source),
       buffer_(std::make_unique_for_overwrite<char[]>(kInitialBufferSize)),
-      capacity_(kInitialBufferSize) {}
+      capacity_(kInitialBufferSize) {
+    marks_.Reserve(capacity_);
+}
 
 void QuoteReader::GrowBuffer() {
     auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
     std::memcpy(larger.get(), buffer_.get(), end_);
     buffer_ = std::move(larger);
     capacity_ *= 2;
+    marks_.Reserve(capacity_);
+}
+
+// Marks the bytes from `from` up to end_; the word that holds `from` is marked again from its start.
+void QuoteReader::MarkFrom(std::size_t from) {
+    from -= from % kMarkWordBytes;
+    MarkLineEnds(buffer_.get(), from, end_ - from, marks_);
 }
 
 bool QuoteReader::EnsureData() {
@@ -135,26 +132,13 @@ bool QuoteReader::EnsureData() {
 
 bool QuoteReader::ReadMore() {
     const std::size_t got = source_.Read(buffer_.get() + end_, capacity_ - end_);
-    end_ += got;
+    MarkFrom(std::exchange(end_, end_ + got));
     physicalEnd_ = got == 0;
     return !physicalEnd_;
 }
 
-std::size_t QuoteReader::FindLineEnd(std::size_t from) {
-    const char* data = buffer_.get();
-    for (;;) {
-        // Eight bytes at a time past the plain text of a line, then byte by byte where one might end.
-        std::uint64_t word = 0;
-        while (from + sizeof word <= end_ &&
-               (std::memcpy(&word, data + from, sizeof word), !HasControlByte(word))) {
-            from += sizeof word;
-        }
-        const std::size_t stop = std::min(from + sizeof word, end_);
-        for (; from < stop; ++from) {
-            if (IsLineEndOrCtrlZ(data[from])) return from;
-        }
-        if (from == end_) return end_;
-    }
+std::size_t QuoteReader::FindLineEnd(std::size_t from) const {
+    return NextMark(marks_.words.data(), from, end_);
 }
 
 void QuoteReader::SkipLfAfterCr() {
@@ -192,6 +176,7 @@ void QuoteReader::ReadLine() {
         std::memmove(buffer_.get(), buffer_.get() + start, length);
         start = 0;
         scanned = end_ = pos_ = length;
+        MarkFrom(0);
         if (end_ == capacity_) GrowBuffer();
         if (!ReadMore()) {
             line = std::string_view(buffer_.get(), end_);

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/byte_streams.h"
+#include "core/line_marks.h"
 #include "core/number_syntax.h"
 
 namespace tarnix {
@@ -61,6 +62,7 @@ struct FileLayout {
 // The reading state of one open quote file. Lines end at CR, CR LF or a lone LF; the file ends at its
 // physical end or at its first Ctrl-Z. Only the current line is held, in a buffer that grows with the
 // longest line, never with the file: a line of more than 1 MiB raises ConversionError "Line too long".
+// Each block read is marked in one pass (line_marks.h), so that a line's end is looked up, not searched.
 class QuoteReader {
   public:
     // Reads from `source`, which must outlive the reader.
@@ -79,7 +81,8 @@ class QuoteReader {
   private:
     bool EnsureData();
     bool ReadMore();
-    std::size_t FindLineEnd(std::size_t from);
+    void MarkFrom(std::size_t from);
+    std::size_t FindLineEnd(std::size_t from) const;
     void SkipLfAfterCr();
     void GrowBuffer();
 
@@ -91,6 +94,7 @@ class QuoteReader {
     std::size_t end_ = 0;       // end of the valid bytes
     bool physicalEnd_ = false;  // the source has returned 0
     bool pendingLf_ = false;    // the last line ended with CR: an LF right after it belongs to that end
+    LineEndMarks marks_;        // of the bytes up to end_
 };
 
 // The fields of one data line. `date` is a view into the reader's line.
