@@ -159,6 +159,11 @@ void BarFolder::WriteBar(IntervalSlot& slot) {
 // four prices, the volume, the commas and the line end.
 constexpr std::size_t kMaxRecordExtra = 8 * ShortText::kCapacity;
 
+char* BarFolder::WritePriceField(char* out, float price) {
+    *out++ = ',';
+    return prices_.Write(out, price);
+}
+
 std::string_view BarFolder::ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end) {
     const std::size_t bound = seriesTicker_.size() + date.size() + kMaxRecordExtra;
     if (record_.size() < bound) record_.resize(bound);
@@ -175,10 +180,10 @@ std::string_view BarFolder::ComposeRecord(const IntervalSlot& slot, std::string_
     out = WriteText(out, date);
     *out++ = ',';
     out = WriteBarTime(out, end);
-    for (const float price : {slot.open, slot.high, slot.low, slot.close}) {
-        *out++ = ',';
-        out = prices_.Write(out, price);
-    }
+    out = WritePriceField(out, slot.open);
+    out = WritePriceField(out, slot.high);
+    out = WritePriceField(out, slot.low);
+    out = WritePriceField(out, slot.close);
     if (options_.withVolume()) {
         *out++ = ',';
         out = WriteInteger(out, slot.volume);
