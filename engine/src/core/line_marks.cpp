@@ -35,7 +35,7 @@ void MarkWordsSse2(const char* p, std::size_t count, std::uint64_t* words) {
     const __m128i ctrlZ = _mm_set1_epi8(kCtrlZ);
     for (std::size_t w = 0; w < count; ++w, p += kMarkWordBytes) {
         std::uint64_t bits = 0;
-        for (unsigned part = 0; part < kMarkWordBytes / 16; ++part) {
+        for (std::size_t part = 0; part < kMarkWordBytes / 16; ++part) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
             const __m128i ends =
                 _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
@@ -52,7 +52,7 @@ __attribute__((target("avx2"))) void MarkWordsAvx2(const char* p, std::size_t co
     const __m256i ctrlZ = _mm256_set1_epi8(kCtrlZ);
     for (std::size_t w = 0; w < count; ++w, p += kMarkWordBytes) {
         std::uint64_t bits = 0;
-        for (unsigned part = 0; part < kMarkWordBytes / 32; ++part) {
+        for (std::size_t part = 0; part < kMarkWordBytes / 32; ++part) {
             const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * part));
             const __m256i ends =
                 _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr), _mm256_cmpeq_epi8(bytes, lf)),
