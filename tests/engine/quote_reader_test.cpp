@@ -271,8 +271,10 @@ TEST(SplitQuoteLine, OnePassAgreesWithPositionsWheneverItTakesALine) {
         const FileLayout layout{false, random() % 2 == 0};
         const bool volumeCounting = random() % 2 == 0;
         const DecimalMarks marks = DecimalMarks::For(random() % 2 == 0 ? '.' : ',');
+        // A string's characters are followed by a zero, which stops a number as a line end does.
+        const bool stopAfter = random() % 2 == 0;
         QuoteLine plain;
-        if (!SplitPlainLine(line, layout, volumeCounting, marks, plain)) continue;
+        if (!SplitPlainLine(line, layout, volumeCounting, marks, plain, stopAfter)) continue;
         ++taken;
         QuoteLine byPositions;
         ASSERT_NO_THROW(SplitByPositions(line, layout, volumeCounting, marks, byPositions)) << line;

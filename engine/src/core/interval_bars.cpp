@@ -88,7 +88,8 @@ void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     while (ReadNextLine(reader)) {
         // The counter comes before the split, so a failing line leaves its own number on show.
         report_.ShowLineCounter(reader.lineNumber);
-        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_)) Fold(quote_);
+        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_, true))
+            Fold(quote_);
     }
 }
 

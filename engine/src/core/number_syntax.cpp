@@ -160,16 +160,43 @@ const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits) {
     return p;
 }
 
-const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number) {
+const char* ReadDigitsToStop(const char* p, std::uint64_t& digits) {
+    for (;; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) return p;
+        digits = digits * 10 + digit;
+    }
+}
+
+namespace {
+
+// ScanPlainDecimal with `readDigits` for the digits on either side of the mark and `canRead(p)` telling
+// whether the character at p is still part of the text.
+template <typename DigitReader, typename ReadCheck>
+const char* ScanPlainDecimalWith(const char* p, DecimalMarks marks, PlainDecimal& number,
+                                 DigitReader readDigits, ReadCheck canRead) {
     const char* const integerStart = p;
-    p = ReadDigits(p, end, number.digits);
+    p = readDigits(p, number.digits);
     number.integerCount = static_cast<std::size_t>(p - integerStart);
-    if (p != end && (*p == marks.decimal || *p == marks.other)) {
+    if (canRead(p) && (*p == marks.decimal || *p == marks.other)) {
         const char* const fractionStart = ++p;
-        p = ReadDigits(p, end, number.digits);
+        p = readDigits(p, number.digits);
         number.decimals = static_cast<std::size_t>(p - fractionStart);
     }
     return p;
+}
+
+}  // namespace
+
+const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number) {
+    return ScanPlainDecimalWith(
+        p, marks, number,
+        [end](const char* from, std::uint64_t& digits) { return ReadDigits(from, end, digits); },
+        [end](const char* at) { return at != end; });
+}
+
+const char* ScanPlainDecimalToStop(const char* p, DecimalMarks marks, PlainDecimal& number) {
+    return ScanPlainDecimalWith(p, marks, number, ReadDigitsToStop, [](const char*) { return true; });
 }
 
 // When the digits make an integer m below 2^53, m and 10^decimals are exact doubles and their quotient is the

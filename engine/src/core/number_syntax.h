@@ -70,6 +70,11 @@ struct PlainDecimal {
 
 // Reads a plain decimal from `p` on; returns the first character after it, or `end`.
 const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number);
+// The same for a text that is known to end before a character that is neither a digit nor a decimal mark,
+// such as the line end after a line: the scan needs no bound.
+const char* ScanPlainDecimalToStop(const char* p, DecimalMarks marks, PlainDecimal& number);
+// ReadDigits for such a text.
+const char* ReadDigitsToStop(const char* p, std::uint64_t& digits);
 // The single nearest to a plain decimal, or nothing when it has no integer digit, or more digits than this
 // quick conversion takes: the general float syntax then decides.
 std::optional<float> PlainDecimalValue(const PlainDecimal& number);

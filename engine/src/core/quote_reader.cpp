@@ -26,8 +26,11 @@ constexpr char kCtrlZ = '\x1A';
 class PlainLineScan {
   public:
     // In a field a comma never counts as a decimal mark: it always ends the field.
-    PlainLineScan(std::string_view line, DecimalMarks marks)
-        : p_(line.data()), end_(line.data() + line.size()), marks_(WithoutComma(marks)) {}
+    PlainLineScan(std::string_view line, DecimalMarks marks, bool stopAfter)
+        : p_(line.data()),
+          end_(line.data() + line.size()),
+          marks_(WithoutComma(marks)),
+          stopAfter_(stopAfter) {}
 
     // Whether the last price ran to the end of the line rather than to a comma.
     bool LineEnded() const { return lineEnded_; }
@@ -55,7 +58,8 @@ class PlainLineScan {
     // A plain decimal that ends at a comma or at the end of the line, with its value.
     bool TakePrice(float& price) {
         PlainDecimal number;
-        const char* const stop = ScanPlainDecimal(p_, end_, marks_, number);
+        const char* const stop = stopAfter_ ? ScanPlainDecimalToStop(p_, marks_, number)
+                                            : ScanPlainDecimal(p_, end_, marks_, number);
         const std::optional<float> value = PlainDecimalValue(number);
         if (!value || !EndsField(stop)) return false;
         price = *value;
@@ -67,7 +71,7 @@ class PlainLineScan {
     // Plain digits that fit the quick integer reading, up to a comma or the end of the line.
     bool TakeVolume(std::int64_t& volume) {
         std::uint64_t digits = 0;
-        const char* const stop = ReadDigits(p_, end_, digits);
+        const char* const stop = stopAfter_ ? ReadDigitsToStop(p_, digits) : ReadDigits(p_, end_, digits);
         const auto count = stop - p_;
         if (count == 0 || count > std::numeric_limits<std::int64_t>::digits10 || !EndsField(stop))
             return false;
@@ -87,6 +91,7 @@ class PlainLineScan {
     const char* p_;
     const char* end_;
     DecimalMarks marks_;
+    bool stopAfter_;  // the character at end_ ends every number
     bool lineEnded_ = false;
 };
 
@@ -104,13 +109,13 @@ void AssignUpperCase(std::string& target, std::string_view text) {
 
 QuoteReader::QuoteReader(ByteSource& source)
     : source_(source),
-      buffer_(std::make_unique_for_overwrite<char[]>(kInitialBufferSize)),
+      buffer_(std::make_unique_for_overwrite<char[]>(kInitialBufferSize + 1)),
       capacity_(kInitialBufferSize) {
     marks_.Reserve(capacity_);
 }
 
 void QuoteReader::GrowBuffer() {
-    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2 + 1);
     std::memcpy(larger.get(), buffer_.get(), end_);
     buffer_ = std::move(larger);
     capacity_ *= 2;
@@ -134,6 +139,7 @@ bool QuoteReader::EnsureData() {
 bool QuoteReader::ReadMore() {
     const std::size_t got = source_.Read(buffer_.get() + end_, capacity_ - end_);
     MarkFrom(std::exchange(end_, end_ + got));
+    buffer_[end_] = '\0';  // the line that ends with the input is followed by no digit either
     physicalEnd_ = got == 0;
     return !physicalEnd_;
 }
@@ -270,8 +276,8 @@ void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCount
 }
 
 bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote) {
-    PlainLineScan scan(line, marks);
+                    QuoteLine& quote, bool stopAfter) {
+    PlainLineScan scan(line, marks, stopAfter);
     std::string_view ticker;
     std::string_view period;
     if (!scan.TakeText(ticker) || (layout.hasPeriod && !scan.TakeText(period)) || !scan.TakeText(quote.date))
@@ -286,9 +292,9 @@ bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCountin
 }
 
 bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote) {
+                    QuoteLine& quote, bool stopAfter) {
     if (line.size() <= 10) return false;
-    if (!SplitPlainLine(line, layout, volumeCounting, marks, quote))
+    if (!SplitPlainLine(line, layout, volumeCounting, marks, quote, stopAfter))
         SplitByPositions(line, layout, volumeCounting, marks, quote);
     return true;
 }

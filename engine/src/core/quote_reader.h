@@ -68,7 +68,9 @@ class QuoteReader {
     // Reads from `source`, which must outlive the reader.
     explicit QuoteReader(ByteSource& source);
 
-    std::string_view line;  // the current line; valid until the next line is read
+    // The current line; valid until the next line is read. The character after it is never a digit or a
+    // decimal mark: a line end, a Ctrl-Z or a zero byte.
+    std::string_view line;
     FileLayout layout;
     bool readNext = false;
     std::int64_t lineNumber = 0;
@@ -87,7 +89,7 @@ class QuoteReader {
     void GrowBuffer();
 
     ByteSource& source_;
-    // Left uninitialised: only the bytes read into it are ever looked at.
+    // Left uninitialised, but for the zero byte kept after the bytes read: only those are ever looked at.
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_;
     std::size_t pos_ = 0;       // next unread byte
@@ -126,8 +128,10 @@ bool ReadNextLine(QuoteReader& reader);
 // Takes the fields of `line` into `quote`; `quote.date` is a view into `line`. False for a line of 10
 // characters or fewer. Raises ConversionError when the hours, minutes or (with `volumeCounting`) the volume
 // are not integers.
+// `stopAfter` tells that the character after the line is no digit or decimal mark, as after reader.line: the
+// numbers are then read without looking out for the end of the line.
 bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote);
+                    QuoteLine& quote, bool stopAfter = false);
 
 // The two ways SplitQuoteLine takes the fields. SplitByPositions takes each field from where the previous
 // comma puts it, as every line is read. SplitPlainLine reads a line of the usual form in one pass: every
@@ -137,6 +141,6 @@ bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCountin
 void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
                       QuoteLine& quote);
 bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote);
+                    QuoteLine& quote, bool stopAfter = false);
 
 }  // namespace tarnix
