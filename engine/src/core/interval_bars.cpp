@@ -84,6 +84,7 @@ BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, Con
 void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     seriesTicker_.clear();
     seriesDate_.clear();
+    ++series_;
     AnalyseFirstLine(reader);
     while (ReadNextLine(reader)) {
         // The counter comes before the split, so a failing line leaves its own number on show.
@@ -96,6 +97,7 @@ void BarFolder::FoldQuoteFile(QuoteReader& reader) {
 void BarFolder::FoldLayoutFile(QuoteReader& reader, const QuoteLayout& layout) {
     seriesTicker_.clear();
     seriesDate_.clear();
+    ++series_;
     LayoutLineReader lines(layout);
     for (std::int64_t number = 1; !reader.AtEnd(); ++number) {
         reader.ReadLine();
@@ -120,6 +122,7 @@ void BarFolder::Fold(const QuoteLine& quote) {
         }
         seriesTicker_ = quote.ticker;
         seriesDate_ = quote.date;
+        ++series_;
         return;
     }
     for (IntervalSlot& slot : slots_) {
@@ -165,21 +168,73 @@ char* BarFolder::WritePriceField(char* out, float price) {
     return prices_.Write(out, price);
 }
 
-std::string_view BarFolder::ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end) {
-    const std::size_t bound = seriesTicker_.size() + date.size() + kMaxRecordExtra;
-    if (record_.size() < bound) record_.resize(bound);
-    char* const first = record_.data();
-    char* out = WriteText(first, seriesTicker_);
-    if (options_.addPeriodToSymbol()) out = WriteInteger(out, slot.interval);
-    if (options_.addMs7Period()) {
+namespace {
+
+// How the options shape the text of a record before its time.
+struct RecordForm {
+    bool periodToSymbol = false;
+    bool ms7Period = false;
+    bool perField = false;
+
+    unsigned Bits() const {
+        return (periodToSymbol ? 1U : 0U) | (ms7Period ? 2U : 0U) | (perField ? 4U : 0U);
+    }
+};
+
+constexpr std::size_t kCopyBlock = 16;
+
+// The text up to the record's time: ticker, interval and period as `form` says, and the date.
+char* WriteRecordHead(char* out, std::string_view ticker, std::int32_t interval, RecordForm form,
+                      std::string_view date) {
+    out = WriteText(out, ticker);
+    if (form.periodToSymbol) out = WriteInteger(out, interval);
+    if (form.ms7Period) {
         *out++ = ',';
-        out = slot.interval <= 60 ? WriteInteger(out, slot.interval) : WriteText(out, "1");
-    } else if (options_.addPerField()) {
+        out = interval <= 60 ? WriteInteger(out, interval) : WriteText(out, "1");
+    } else if (form.perField) {
         out = WriteText(out, ",I");
     }
     *out++ = ',';
     out = WriteText(out, date);
     *out++ = ',';
+    return out;
+}
+
+// Copies `size` characters in blocks of kCopyBlock: both sides have room up to the next whole block.
+char* CopyInBlocks(char* out, const char* text, std::size_t size) {
+    for (std::size_t at = 0; at < size; at += kCopyBlock) std::memcpy(out + at, text + at, kCopyBlock);
+    return out + size;
+}
+
+}  // namespace
+
+char* BarFolder::WriteRecordHeadOf(char* out, IntervalSlot& slot, std::string_view date) {
+    // The options are read for every record, as ever; the text they make is kept while they and the series
+    // stay the same, which is nearly always, and copied in whole blocks.
+    RecordForm form;
+    form.periodToSymbol = options_.addPeriodToSymbol();
+    form.ms7Period = options_.addMs7Period();
+    form.perField = !form.ms7Period && options_.addPerField();
+    // A bar that reaches into the next day carries that day's date: written afresh, never kept.
+    if (date.data() != seriesDate_.data())
+        return WriteRecordHead(out, seriesTicker_, slot.interval, form, date);
+    const std::uint64_t key = series_ << 3 | form.Bits();
+    if (slot.recordHeadKey != key) {
+        const std::size_t bound = seriesTicker_.size() + seriesDate_.size() + kMaxRecordExtra;
+        if (slot.recordHead.size() < bound) slot.recordHead.resize(bound);
+        char* const first = slot.recordHead.data();
+        slot.recordHeadSize = static_cast<std::size_t>(
+            WriteRecordHead(first, seriesTicker_, slot.interval, form, seriesDate_) - first);
+        slot.recordHeadKey = key;
+    }
+    return CopyInBlocks(out, slot.recordHead.data(), slot.recordHeadSize);
+}
+
+std::string_view BarFolder::ComposeRecord(IntervalSlot& slot, std::string_view date, std::int32_t end) {
+    const std::size_t bound = seriesTicker_.size() + date.size() + kMaxRecordExtra;
+    if (record_.size() < bound) record_.resize(bound);
+    char* const first = record_.data();
+    char* out = WriteRecordHeadOf(first, slot, date);
     out = WriteBarTime(out, end);
     out = WritePriceField(out, slot.open);
     out = WritePriceField(out, slot.high);
