@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -123,6 +124,22 @@ std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks ma
     return PlainDecimalValue(number);
 }
 
+// How many '0' characters end the text, counted eight at a time.
+std::size_t TrailingZeros(std::string_view text) {
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    std::size_t zeros = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; text.size() - zeros >= kWord; zeros += kWord) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data() + (text.size() - zeros - kWord), kWord);
+            word ^= 0x3030303030303030u;  // a '0' becomes a zero byte
+            if (word != 0) return zeros + static_cast<std::size_t>(std::countl_zero(word)) / 8;
+        }
+    }
+    while (zeros < text.size() && text[text.size() - zeros - 1] == '0') ++zeros;
+    return zeros;
+}
+
 // The integer syntax at the width of Int: hex values up to all ones wrap to negative numbers (two's
 // complement), decimal ones must lie within Int's range.
 template <typename Int>
@@ -216,6 +233,17 @@ std::optional<float> PlainDecimalValue(const PlainDecimal& number) {
     const double quotient = static_cast<double>(number.digits) / kPowersOf10[number.decimals];
     if (IsHalfwayBetweenSingles(quotient)) return std::nullopt;
     return static_cast<float>(quotient);
+}
+
+std::optional<float> PlainDecimalTextValue(std::string_view text, DecimalMarks marks) {
+    // Zeros after the mark leave the value as it is; those of a text without a mark do not, and it is read
+    // whole.
+    const std::size_t digitsEnd = text.size() - TrailingZeros(text);
+    PlainDecimal number;
+    const char* const end = text.data() + digitsEnd;
+    if (ScanPlainDecimal(text.data(), end, marks, number) != end) return std::nullopt;
+    if (digitsEnd < text.size() && number.integerCount == digitsEnd) return TryParsePlainDecimal(text, marks);
+    return PlainDecimalValue(number);
 }
 
 std::optional<std::int32_t> TryParseInteger(std::string_view text) {

@@ -79,6 +79,11 @@ const char* ReadDigitsToStop(const char* p, std::uint64_t& digits);
 // quick conversion takes: the general float syntax then decides.
 std::optional<float> PlainDecimalValue(const PlainDecimal& number);
 
+// The single nearest to `text` when it holds a plain decimal and nothing else, as PlainDecimalValue gives it,
+// or nothing. Zeros that end the decimals, as padded prices have them, are found eight at a time, and the
+// digits before them alone are read.
+std::optional<float> PlainDecimalTextValue(std::string_view text, DecimalMarks marks);
+
 // A price field: the first `marks.other` counts as `marks.decimal`, so "1,5" and "1.5" agree. Never fails:
 // a text that does not convert gives 0.
 float ParseQuoteNumber(std::string_view text, DecimalMarks marks = {});
