@@ -11,13 +11,6 @@ namespace {
 
 constexpr std::int32_t kMinutesPerDay = 1440;
 
-// Ticker and date mostly stay the same from line to line: a plain comparison, kept out of the library's
-// general one.
-bool SameText(std::string_view a, std::string_view b) {
-    // An empty text may have no characters at all to point at, which memcmp must not be given.
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
-}
-
 void StartBar(IntervalSlot& slot, const QuoteLine& quote) {
     slot.barEnd = BarEnd(quote.minute, slot.interval);
     slot.open = quote.open;

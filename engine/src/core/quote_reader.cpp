@@ -98,10 +98,11 @@ class PlainLineScan {
 }  // namespace
 
 void AssignUpperCase(std::string& target, std::string_view text) {
-    // Tickers are mostly written in capitals already: a plain comparison settles most characters.
-    const bool same = target.size() == text.size() &&
-                      std::equal(text.begin(), text.end(), target.begin(),
-                                 [](char c, char upper) { return c == upper || AsciiUpper(c) == upper; });
+    // Tickers are mostly written in capitals already: a plain comparison settles most lines.
+    if (SameText(target, text)) return;
+    const bool same =
+        target.size() == text.size() && std::equal(text.begin(), text.end(), target.begin(),
+                                                   [](char c, char upper) { return AsciiUpper(c) == upper; });
     if (same) return;
     target.assign(text);
     std::transform(target.begin(), target.end(), target.begin(), AsciiUpper);

@@ -111,6 +111,30 @@ struct QuoteLine {
     std::int64_t volume = 0;
 };
 
+template <typename Word>
+Word LoadWord(const char* p) {
+    Word word{};
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Whether two texts are the same. Tickers and dates are short: from 4 to 16 characters they are compared in
+// two overlapping words rather than by a call.
+inline bool SameText(std::string_view a, std::string_view b) {
+    const std::size_t size = a.size();
+    if (size != b.size()) return false;
+    const auto sameWords = [&](auto word) {
+        using Word = decltype(word);
+        return LoadWord<Word>(a.data()) == LoadWord<Word>(b.data()) &&
+               LoadWord<Word>(a.data() + size - sizeof(Word)) ==
+                   LoadWord<Word>(b.data() + size - sizeof(Word));
+    };
+    if (size >= sizeof(std::uint64_t) && size <= 2 * sizeof(std::uint64_t)) return sameWords(std::uint64_t{});
+    if (size >= sizeof(std::uint32_t) && size < sizeof(std::uint64_t)) return sameWords(std::uint32_t{});
+    // An empty text may have no characters at all to point at, which memcmp must not be given.
+    return size == 0 || std::memcmp(a.data(), b.data(), size) == 0;
+}
+
 // Sets `target` to `text` with the ASCII letters upper-cased, as tickers are compared. The ticker mostly
 // stays the same from line to line: it is copied only when it changes.
 void AssignUpperCase(std::string& target, std::string_view text);
