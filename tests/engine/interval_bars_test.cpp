@@ -205,7 +205,7 @@ TEST(WriteBar, ComposesRecordAndHeaderForEveryFlagCombination) {
 // Options whose period field, as a window's box, is ticked after its first `untickedReads` readings.
 class TickedLater final : public ConversionOptions {
   public:
-    TickedLater(ConversionSettings settings, int untickedReads)
+    TickedLater(const ConversionSettings& settings, int untickedReads)
         : fixed_(settings), untickedReads_(untickedReads) {}
 
     std::string directory() const override { return fixed_.directory(); }
