@@ -255,8 +255,26 @@ std::string RandomQuoteLine(std::mt19937& random) {
                        pick({"20230105", "", "2023"}) + "," + pick({"100500", "1005", "ab0500", "1005001"});
     const auto fields = 1 + random() % 6;
     for (std::size_t i = 0; i < fields; ++i) {
-        line += "," + pick({"250.50", "0,0245", "1", ".5", "", "-1.5", "1e5", "12345678901234567890",
-                            "16777217", "250.5000000", " 1", "1.", "247", "$FF", "1234567890123456789"});
+        line += "," + pick({"250.50",
+                            "0,0245",
+                            "1",
+                            ".5",
+                            "",
+                            "-1.5",
+                            "1e5",
+                            "12345678901234567890",
+                            "16777217",
+                            "250.5000000",
+                            " 1",
+                            "1.",
+                            "247",
+                            "$FF",
+                            "1234567890123456789",
+                            "0.0000000",
+                            "3.1400",
+                            "99.123",
+                            "1.2340000000",
+                            "0.1000001"});
     }
     line += pick({"", "", ",", ",junk"});
     if (random() % 4 == 0) line[random() % line.size()] = ",.0 x"[random() % 5];
@@ -267,11 +285,13 @@ TEST(SplitQuoteLine, OnePassAgreesWithPositionsWheneverItTakesALine) {
     std::mt19937 random(11);
     int taken = 0;
     for (int i = 0; i < 200'000; ++i) {
-        const std::string line = RandomQuoteLine(random);
+        // A zero and more bytes follow the line, as they follow a line of the reader.
+        const std::string padded =
+            RandomQuoteLine(random) + std::string(QuoteReader::kReadableAfterLine, '\0');
+        const std::string_view line(padded.data(), padded.size() - QuoteReader::kReadableAfterLine);
         const FileLayout layout{false, random() % 2 == 0};
         const bool volumeCounting = random() % 2 == 0;
         const DecimalMarks marks = DecimalMarks::For(random() % 2 == 0 ? '.' : ',');
-        // A string's characters are followed by a zero, which stops a number as a line end does.
         const bool stopAfter = random() % 2 == 0;
         QuoteLine plain;
         if (!SplitPlainLine(line, layout, volumeCounting, marks, plain, stopAfter)) continue;

@@ -185,35 +185,63 @@ const char* ReadDigitsToStop(const char* p, std::uint64_t& digits) {
     }
 }
 
-namespace {
-
-// ScanPlainDecimal with `readDigits` for the digits on either side of the mark and `canRead(p)` telling
-// whether the character at p is still part of the text.
-template <typename DigitReader, typename ReadCheck>
-const char* ScanPlainDecimalWith(const char* p, DecimalMarks marks, PlainDecimal& number,
-                                 DigitReader readDigits, ReadCheck canRead) {
+const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number) {
     const char* const integerStart = p;
-    p = readDigits(p, number.digits);
+    p = ReadDigits(p, end, number.digits);
     number.integerCount = static_cast<std::size_t>(p - integerStart);
-    if (canRead(p) && (*p == marks.decimal || *p == marks.other)) {
+    if (p != end && (*p == marks.decimal || *p == marks.other)) {
         const char* const fractionStart = ++p;
-        p = readDigits(p, number.digits);
+        p = ReadDigits(p, end, number.digits);
         number.decimals = static_cast<std::size_t>(p - fractionStart);
     }
     return p;
 }
 
-}  // namespace
+namespace {
 
-const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number) {
-    return ScanPlainDecimalWith(
-        p, marks, number,
-        [end](const char* from, std::uint64_t& digits) { return ReadDigits(from, end, digits); },
-        [end](const char* at) { return at != end; });
+constexpr std::uint64_t EveryByte(std::uint64_t value) {
+    return value * 0x0101010101010101u;
 }
 
+// The high bit of every byte that is not a decimal digit. Only the lowest flag is sure: a byte of 0x8A or
+// more carries into the next.
+std::uint64_t NonDigitBytes(std::uint64_t bytes) {
+    const std::uint64_t values = bytes ^ EveryByte('0');
+    return ((values + EveryByte(0x80 - 10)) | values) & EveryByte(0x80);
+}
+
+// The decimals from `p` on, of which the eight bytes at `p` may be read and the first non-digit ends them.
+// Zeros that end them leave the value as it is: from three up to seven decimals, they are told apart in one
+// word and only the digits before them are read. Fewer decimals, or more, are read as they come.
+const char* ReadDecimalsToStop(const char* p, PlainDecimal& number) {
+    constexpr std::size_t kFewDecimals = 2;
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, p, sizeof bytes);
+    const std::uint64_t nonDigits = NonDigitBytes(bytes);
+    const std::uint64_t fewFlags = EveryByte(0x80) >> (8 * (sizeof bytes - kFewDecimals - 1));
+    if (nonDigits == 0 || (nonDigits & fewFlags) != 0 || std::endian::native != std::endian::little) {
+        const char* const end = ReadDigitsToStop(p, number.digits);
+        number.decimals = static_cast<std::size_t>(end - p);
+        return end;
+    }
+    const auto count = static_cast<std::size_t>(std::countr_zero(nonDigits)) / 8;
+    // The decimals' bytes, each '0' a zero byte: the highest byte that is not zero is the last that counts.
+    const std::uint64_t values = (bytes ^ EveryByte('0')) & ((std::uint64_t{1} << (8 * count)) - 1);
+    number.decimals = values == 0 ? 0 : sizeof bytes - static_cast<std::size_t>(std::countl_zero(values)) / 8;
+    for (std::size_t i = 0; i < number.decimals; ++i) {
+        number.digits = number.digits * 10 + static_cast<std::uint64_t>(p[i] - '0');
+    }
+    return p + count;
+}
+
+}  // namespace
+
 const char* ScanPlainDecimalToStop(const char* p, DecimalMarks marks, PlainDecimal& number) {
-    return ScanPlainDecimalWith(p, marks, number, ReadDigitsToStop, [](const char*) { return true; });
+    const char* const integerStart = p;
+    p = ReadDigitsToStop(p, number.digits);
+    number.integerCount = static_cast<std::size_t>(p - integerStart);
+    if (*p != marks.decimal && *p != marks.other) return p;
+    return ReadDecimalsToStop(p + 1, number);
 }
 
 // When the digits make an integer m below 2^53, m and 10^decimals are exact doubles and their quotient is the

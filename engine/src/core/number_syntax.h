@@ -71,7 +71,8 @@ struct PlainDecimal {
 // Reads a plain decimal from `p` on; returns the first character after it, or `end`.
 const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number);
 // The same for a text that is known to end before a character that is neither a digit nor a decimal mark,
-// such as the line end after a line: the scan needs no bound.
+// such as the line end after a line: the scan needs no bound. The eight bytes after a decimal mark must be
+// readable: its decimals are told from them at once, and zeros that end them (padded prices) are not read.
 const char* ScanPlainDecimalToStop(const char* p, DecimalMarks marks, PlainDecimal& number);
 // ReadDigits for such a text.
 const char* ReadDigitsToStop(const char* p, std::uint64_t& digits);

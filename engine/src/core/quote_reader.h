@@ -69,8 +69,9 @@ class QuoteReader {
     explicit QuoteReader(ByteSource& source);
 
     // The current line; valid until the next line is read. The character after it is never a digit or a
-    // decimal mark: a line end, a Ctrl-Z or a zero byte.
+    // decimal mark (a line end, a Ctrl-Z or a zero byte), and kReadableAfterLine bytes after it may be read.
     std::string_view line;
+    static constexpr std::size_t kReadableAfterLine = 8;
     FileLayout layout;
     bool readNext = false;
     std::int64_t lineNumber = 0;
@@ -89,7 +90,8 @@ class QuoteReader {
     void GrowBuffer();
 
     ByteSource& source_;
-    // Left uninitialised, but for the zero byte kept after the bytes read: only those are ever looked at.
+    // Zeroed when made, with kReadableAfterLine bytes past its capacity, and a zero byte kept after the bytes
+    // read: past them only the decimals of a line's last number ever look, and that zero ends them.
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_;
     std::size_t pos_ = 0;       // next unread byte
@@ -152,8 +154,9 @@ bool ReadNextLine(QuoteReader& reader);
 // Takes the fields of `line` into `quote`; `quote.date` is a view into `line`. False for a line of 10
 // characters or fewer. Raises ConversionError when the hours, minutes or (with `volumeCounting`) the volume
 // are not integers.
-// `stopAfter` tells that the character after the line is no digit or decimal mark, as after reader.line: the
-// numbers are then read without looking out for the end of the line.
+// `stopAfter` tells that the line is followed as reader.line is: by a character that is no digit or decimal
+// mark, and QuoteReader::kReadableAfterLine bytes that may be read. The numbers are then read without looking
+// out for the end of the line, and padded decimals a word at a time.
 bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
                     QuoteLine& quote, bool stopAfter = false);
 
