@@ -163,28 +163,22 @@ char* BarFolder::WritePriceField(char* out, float price) {
 
 namespace {
 
-// How the options shape the text of a record before its time.
-struct RecordForm {
-    bool periodToSymbol = false;
-    bool ms7Period = false;
-    bool perField = false;
-
-    unsigned Bits() const {
-        return (periodToSymbol ? 1U : 0U) | (ms7Period ? 2U : 0U) | (perField ? 4U : 0U);
-    }
-};
+// The options that shape the text of a record before its time, as bits.
+unsigned HeadBits(const RecordOptions& form) {
+    return (form.addPeriodToSymbol ? 1U : 0U) | (form.addMs7Period ? 2U : 0U) | (form.addPerField ? 4U : 0U);
+}
 
 constexpr std::size_t kCopyBlock = 16;
 
 // The text up to the record's time: ticker, interval and period as `form` says, and the date.
-char* WriteRecordHead(char* out, std::string_view ticker, std::int32_t interval, RecordForm form,
+char* WriteRecordHead(char* out, std::string_view ticker, std::int32_t interval, const RecordOptions& form,
                       std::string_view date) {
     out = WriteText(out, ticker);
-    if (form.periodToSymbol) out = WriteInteger(out, interval);
-    if (form.ms7Period) {
+    if (form.addPeriodToSymbol) out = WriteInteger(out, interval);
+    if (form.addMs7Period) {
         *out++ = ',';
         out = interval <= 60 ? WriteInteger(out, interval) : WriteText(out, "1");
-    } else if (form.perField) {
+    } else if (form.addPerField) {
         out = WriteText(out, ",I");
     }
     *out++ = ',';
@@ -201,17 +195,14 @@ char* CopyInBlocks(char* out, const char* text, std::size_t size) {
 
 }  // namespace
 
-char* BarFolder::WriteRecordHeadOf(char* out, IntervalSlot& slot, std::string_view date) {
-    // The options are read for every record, as ever; the text they make is kept while they and the series
-    // stay the same, which is nearly always, and copied in whole blocks.
-    RecordForm form;
-    form.periodToSymbol = options_.addPeriodToSymbol();
-    form.ms7Period = options_.addMs7Period();
-    form.perField = !form.ms7Period && options_.addPerField();
+char* BarFolder::WriteRecordHeadOf(char* out, IntervalSlot& slot, std::string_view date,
+                                   const RecordOptions& form) {
     // A bar that reaches into the next day carries that day's date: written afresh, never kept.
     if (date.data() != seriesDate_.data())
         return WriteRecordHead(out, seriesTicker_, slot.interval, form, date);
-    const std::uint64_t key = series_ << 3 | form.Bits();
+    // The text is kept while the options and the series stay the same, which is nearly always, and copied
+    // in whole blocks.
+    const std::uint64_t key = series_ << 3 | HeadBits(form);
     if (slot.recordHeadKey != key) {
         const std::size_t bound = seriesTicker_.size() + seriesDate_.size() + kMaxRecordExtra;
         if (slot.recordHead.size() < bound) slot.recordHead.resize(bound);
@@ -227,13 +218,15 @@ std::string_view BarFolder::ComposeRecord(IntervalSlot& slot, std::string_view d
     const std::size_t bound = seriesTicker_.size() + date.size() + kMaxRecordExtra;
     if (record_.size() < bound) record_.resize(bound);
     char* const first = record_.data();
-    char* out = WriteRecordHeadOf(first, slot, date);
+    // The options are read for every record, all at once.
+    const RecordOptions form = options_.recordOptions();
+    char* out = WriteRecordHeadOf(first, slot, date, form);
     out = WriteBarTime(out, end);
     out = WritePriceField(out, slot.open);
     out = WritePriceField(out, slot.high);
     out = WritePriceField(out, slot.low);
     out = WritePriceField(out, slot.close);
-    if (options_.withVolume()) {
+    if (form.withVolume) {
         *out++ = ',';
         out = WriteInteger(out, slot.volume);
     }

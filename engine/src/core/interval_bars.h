@@ -77,7 +77,7 @@ class BarFolder {
     // The record of the slot's bar, ending at `end` on `date`; valid until the next record is composed.
     std::string_view ComposeRecord(IntervalSlot& slot, std::string_view date, std::int32_t end);
     // The record's text up to its time, kept in the slot while the series and the options stay the same.
-    char* WriteRecordHeadOf(char* out, IntervalSlot& slot, std::string_view date);
+    char* WriteRecordHeadOf(char* out, IntervalSlot& slot, std::string_view date, const RecordOptions& form);
     // A comma and the price's text; written out four times a record rather than looped over.
     char* WritePriceField(char* out, float price);
 
