@@ -185,7 +185,7 @@ std::vector<std::string> FloorArgv(const DataSet& data, std::uintmax_t barBytes,
     return With({"sh", "-c", script, "sh"}, data.files);
 }
 
-// Times `cat`, the floor and the converter with each worker count on `data`, interleaved, and prints the rows.
+// Times `cat`, the floor and the converter with each worker count on `data`, interleaved; prints the rows.
 Outcome Bench(const DataSet& data, const std::string& convert, const fs::path& scratch,
               const std::vector<int>& workerCounts, int runs) {
     // An untimed run first: it warms up, and its bar files give the floor's size.
