@@ -139,9 +139,23 @@ std::vector<double> Seconds(const Command& command) {
     return seconds;
 }
 
-// The floor's row comes second, after `cat`. Returns the median seconds of the first converter run.
-double PrintRows(const DataSet& data, const std::vector<Command>& commands) {
+// What the targets are held to: medians of the floor and of the converter with each worker count, and the
+// highest peak memory of a converter run.
+struct Outcome {
+    double floorSeconds = 0;
+    std::vector<double> convertSeconds;
+    long peakRssKb = 0;
+};
+
+// The floor's row comes second, after `cat`, and the converter's rows follow.
+Outcome PrintRows(const DataSet& data, const std::vector<Command>& commands) {
     const double floorSeconds = Median(Seconds(commands[1]));
+    Outcome outcome{floorSeconds, {}, 0};
+    for (std::size_t i = 2; i < commands.size(); ++i) {
+        outcome.convertSeconds.push_back(Median(Seconds(commands[i])));
+        for (const Measure& run : commands[i].runs)
+            outcome.peakRssKb = std::max(outcome.peakRssKb, run.peakRssKb);
+    }
     for (const Command& command : commands) {
         const std::vector<double> seconds = Seconds(command);
         const double median = Median(seconds);
@@ -152,7 +166,7 @@ double PrintRows(const DataSet& data, const std::vector<Command>& commands) {
                     *std::max_element(seconds.begin(), seconds.end()), data.megabytes / median,
                     data.lines / median / 1e6, floorSeconds / median, static_cast<double>(peakKb) / 1024);
     }
-    return Median(Seconds(commands[2]));
+    return outcome;
 }
 
 std::vector<std::string> With(std::vector<std::string> head, const std::vector<std::string>& tail) {
@@ -171,9 +185,9 @@ std::vector<std::string> FloorArgv(const DataSet& data, std::uintmax_t barBytes,
     return With({"sh", "-c", script, "sh"}, data.files);
 }
 
-// Returns the median seconds of the converter on one core.
-double Bench(const DataSet& data, const std::string& convert, const fs::path& scratch,
-             const std::vector<int>& workerCounts, int runs) {
+// Times `cat`, the floor and the converter with each worker count on `data`, interleaved; prints the rows.
+Outcome Bench(const DataSet& data, const std::string& convert, const fs::path& scratch,
+              const std::vector<int>& workerCounts, int runs) {
     // An untimed run first: it warms up, and its bar files give the floor's size.
     std::vector<Measure> warmUp;
     const std::uintmax_t barBytes = RunOnFreshCopy(warmUp, ConvertArgv(convert, scratch, 1), data, scratch);
@@ -217,13 +231,24 @@ int main(int argc, char** argv) {
     std::printf(" medians of %d runs, seconds (min-max).\n\n", runs);
     std::printf("| data | command | wall s | MB/s | M lines/s | ratio to floor | peak RSS MB |\n");
     std::printf("|---|---|---|---|---|---|---|\n");
-    const double designSeconds = Bench(sets[0], convert, scratch, {1}, runs);
-    Bench(sets[1], convert, scratch, {1}, runs);
-    const double layoutSeconds = Bench(sets[2], convert, scratch, {1}, runs);
-    Bench(sets[3], convert, scratch, {1, 2}, runs);
+    const Outcome design = Bench(sets[0], convert, scratch, {1}, runs);
+    const Outcome written = Bench(sets[1], convert, scratch, {1}, runs);
+    const Outcome layout = Bench(sets[2], convert, scratch, {1}, runs);
+    const Outcome many = Bench(sets[3], convert, scratch, {1, 2}, runs);
+    const auto ofFloor = [](const Outcome& outcome) {
+        return outcome.floorSeconds / outcome.convertSeconds[0];
+    };
     // The same quotes in both sets: lines a second compare the readers, whatever their line lengths.
-    std::printf(
-        "\nThe layout reader converts %.2f times the lines a second of the design reading (one core).\n",
-        (sets[2].lines / layoutSeconds) / (sets[0].lines / designSeconds));
+    const double layoutShare =
+        (sets[2].lines / layout.convertSeconds[0]) / (sets[0].lines / design.convertSeconds[0]);
+    const long peakKb = std::max({design.peakRssKb, written.peakRssKb, layout.peakRssKb, many.peakRssKb});
+    std::printf("\nTargets (one core unless said):\n\n");
+    std::printf("- parse-bound: %.2f of the floor (at least 0.25)\n", ofFloor(design));
+    std::printf("- write-bound: %.2f of the floor (at least 0.30)\n", ofFloor(written));
+    std::printf("- layout reader: %.2f times the lines a second of the design reading (at least 0.50)\n",
+                layoutShare);
+    std::printf("- peak RSS: %.1f MB (under 10)\n", static_cast<double>(peakKb) / 1024);
+    std::printf("- 16 files: -j 2 converts %.2f times as fast as -j 1 (at least 1.8)\n",
+                many.convertSeconds[0] / many.convertSeconds[1]);
     return 0;
 }

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a quote file: the reader must yield the lines that a plain split at CR LF, CR and LF
 // gives (up to the first Ctrl-Z), decide header and period from the first line, and split every line
 // without failing other than with the integer message. Where the one-pass split takes a line, it must give
-// the fields of the split by positions.
+// the fields of the split by positions. Every way of marking the line ends marks the same bytes.
 
 #include <bit>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/conversion_error.h"
+#include "core/line_marks.h"
 #include "core/quote_reader.h"
 
 namespace {
@@ -48,10 +49,22 @@ bool SameFields(const tarnix::QuoteLine& a, const tarnix::QuoteLine& b) {
 
 void CheckOnePassSplit(std::string_view line, tarnix::FileLayout layout, bool volumeCounting) {
     tarnix::QuoteLine plain;
-    if (!tarnix::SplitPlainLine(line, layout, volumeCounting, {}, plain)) return;
+    // A line of the reader is followed by a character that ends any number.
+    if (!tarnix::SplitPlainLine(line, layout, volumeCounting, {}, plain, true)) return;
     tarnix::QuoteLine byPositions;
     tarnix::SplitByPositions(line, layout, volumeCounting, {}, byPositions);  // must not raise
     Require(SameFields(plain, byPositions));
+}
+
+void CheckMarkersAgree(std::string_view bytes) {
+    std::vector<std::uint64_t> first;
+    for (const tarnix::Marker marker : tarnix::AvailableMarkers()) {
+        tarnix::LineEndMarks marks;
+        marks.Reserve(bytes.size());
+        tarnix::MarkLineEnds(bytes.data(), 0, bytes.size(), marks, marker);
+        if (first.empty()) first = marks.words;
+        Require(marks.words == first);
+    }
 }
 
 // How many bytes each read of the file hands out: mostly a few, so that lines and line ends straddle the
@@ -66,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::vector<std::string_view> expected = ReferenceLines(bytes);
+    CheckMarkersAgree(bytes);
 
     tarnix::MemorySource source(bytes, ReadSize(data[0]));
     tarnix::QuoteReader reader(source);
@@ -82,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++next;
         CheckOnePassSplit(reader.line, reader.layout, (data[0] & 4) != 0);
         try {
-            tarnix::SplitQuoteLine(reader.line, reader.layout, (data[0] & 4) != 0, {}, quote);
+            tarnix::SplitQuoteLine(reader.line, reader.layout, (data[0] & 4) != 0, {}, quote, true);
         } catch (const tarnix::ConversionError& error) {
             Require(error.message().ends_with("' is not a valid integer value"));
         }

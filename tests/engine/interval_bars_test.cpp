@@ -202,6 +202,42 @@ TEST(WriteBar, ComposesRecordAndHeaderForEveryFlagCombination) {
     }
 }
 
+// Options whose period field, as a window's box, is ticked after its first `untickedReads` readings.
+class TickedLater final : public ConversionOptions {
+  public:
+    TickedLater(const ConversionSettings& settings, int untickedReads)
+        : fixed_(settings), untickedReads_(untickedReads) {}
+
+    std::string directory() const override { return fixed_.directory(); }
+    bool intervalEnabled(int slot) const override { return fixed_.intervalEnabled(slot); }
+    std::string customIntervalText() const override { return fixed_.customIntervalText(); }
+    bool addPerField() const override { return untickedReads_-- <= 0; }
+    bool addMs7Period() const override { return false; }
+    bool addPeriodToSymbol() const override { return false; }
+    bool withVolume() const override { return false; }
+    bool russianLog() const override { return false; }
+    char decimalChar() const override { return '.'; }
+
+  private:
+    FixedOptions fixed_;
+    mutable int untickedReads_;
+};
+
+TEST(WriteBar, RecordsFollowTheOptionsAsTheyAreReadForEachRecord) {
+    test::MemoryStore store("/q/");
+    store.AddFile("SBER.txt", JoinCrLf({"SBER,20240131,100100,1,1,1,1", "SBER,20240131,100600,2,2,2,2",
+                                        "SBER,20240131,101100,3,3,3,3"}));
+    ConversionSettings settings;
+    settings.directory = store.directory();
+    settings.intervalEnabled[0] = true;
+    test::RecordingReport report;
+    // The header and the first record read the box unticked.
+    RunConversion(store, TickedLater(settings, 2), report);
+    EXPECT_EQ(RecordsOf(store.Read("SBER-m5.txt")),
+              (Lines{"SBER,20240131,100500,1.,1.,1.,1.", "SBER,I,20240131,101000,2.,2.,2.,2.",
+                     "SBER,I,20240131,101500,3.,3.,3.,3."}));
+}
+
 TEST(WriteBar, Ms7PeriodIsTheIntervalUpTo60AndOtherwise1) {
     const std::pair<const char*, const char*> cases[] = {
         {"45", "45"}, {"60", "60"}, {"240", "1"}, {"-5", "-5"}};

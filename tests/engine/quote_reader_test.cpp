@@ -96,6 +96,33 @@ TEST(QuoteReader, EndsLinesAtCrCrLfAndLoneLf) {
     }
 }
 
+TEST(QuoteReader, EveryMarkerFindsTheSameLineEnds) {
+    // Line ends and their look-alikes with the high bit set, at every place of a word and across words.
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) bytes += "ab\r\n\x1A\x8D\x8A\x9A,\x00\xFF\t"[i * 7 % 13];
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{63}, std::size_t{64},
+                                   std::size_t{65}, std::size_t{130}, bytes.size()}) {
+        for (const std::size_t from : {std::size_t{0}, std::size_t{64}, std::size_t{128}}) {
+            if (from > size) continue;
+            std::vector<std::vector<std::uint64_t>> found;
+            for (const Marker marker : AvailableMarkers()) {
+                LineEndMarks marks;
+                marks.Reserve(size);
+                MarkLineEnds(bytes.data(), from, size - from, marks, marker);
+                found.push_back(marks.words);
+            }
+            for (const auto& words : found) EXPECT_EQ(words, found.front()) << size << " from " << from;
+            LineEndMarks plain;
+            plain.Reserve(size);
+            MarkLineEnds(bytes.data(), from, size - from, plain, Marker::kScalar);
+            for (std::size_t i = from; i < size; ++i) {
+                const bool end = bytes[i] == '\r' || bytes[i] == '\n' || bytes[i] == '\x1A';
+                EXPECT_EQ(NextMark(plain.words.data(), i, size) == i, end) << "byte " << i;
+            }
+        }
+    }
+}
+
 TEST(QuoteReader, PassesNumberTheLinesOfTheFile) {
     using Passes = std::vector<Pass>;
     const std::pair<std::string, Passes> cases[] = {
@@ -228,8 +255,26 @@ std::string RandomQuoteLine(std::mt19937& random) {
                        pick({"20230105", "", "2023"}) + "," + pick({"100500", "1005", "ab0500", "1005001"});
     const auto fields = 1 + random() % 6;
     for (std::size_t i = 0; i < fields; ++i) {
-        line += "," + pick({"250.50", "0,0245", "1", ".5", "", "-1.5", "1e5", "12345678901234567890",
-                            "16777217", "250.5000000", " 1", "1.", "247", "$FF", "1234567890123456789"});
+        line += "," + pick({"250.50",
+                            "0,0245",
+                            "1",
+                            ".5",
+                            "",
+                            "-1.5",
+                            "1e5",
+                            "12345678901234567890",
+                            "16777217",
+                            "250.5000000",
+                            " 1",
+                            "1.",
+                            "247",
+                            "$FF",
+                            "1234567890123456789",
+                            "0.0000000",
+                            "3.1400",
+                            "99.123",
+                            "1.2340000000",
+                            "0.1000001"});
     }
     line += pick({"", "", ",", ",junk"});
     if (random() % 4 == 0) line[random() % line.size()] = ",.0 x"[random() % 5];
@@ -240,12 +285,16 @@ TEST(SplitQuoteLine, OnePassAgreesWithPositionsWheneverItTakesALine) {
     std::mt19937 random(11);
     int taken = 0;
     for (int i = 0; i < 200'000; ++i) {
-        const std::string line = RandomQuoteLine(random);
+        // A zero and more bytes follow the line, as they follow a line of the reader.
+        const std::string padded =
+            RandomQuoteLine(random) + std::string(QuoteReader::kReadableAfterLine, '\0');
+        const std::string_view line(padded.data(), padded.size() - QuoteReader::kReadableAfterLine);
         const FileLayout layout{false, random() % 2 == 0};
         const bool volumeCounting = random() % 2 == 0;
         const DecimalMarks marks = DecimalMarks::For(random() % 2 == 0 ? '.' : ',');
+        const bool stopAfter = random() % 2 == 0;
         QuoteLine plain;
-        if (!SplitPlainLine(line, layout, volumeCounting, marks, plain)) continue;
+        if (!SplitPlainLine(line, layout, volumeCounting, marks, plain, stopAfter)) continue;
         ++taken;
         QuoteLine byPositions;
         ASSERT_NO_THROW(SplitByPositions(line, layout, volumeCounting, marks, byPositions)) << line;

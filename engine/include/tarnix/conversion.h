@@ -33,6 +33,14 @@ inline constexpr char kPathSeparator = '/';
 // Which part of an ambiguous date such as 05/01/04 comes first; kAutomatic lets the quotes decide.
 enum class DateOrder { kAutomatic, kDayMonthYear, kMonthDayYear, kYearMonthDay };
 
+// The options that shape a bar record, read together for every record written.
+struct RecordOptions {
+    bool addPerField = false;
+    bool addMs7Period = false;
+    bool addPeriodToSymbol = false;
+    bool withVolume = false;
+};
+
 // The option values of a run.
 class ConversionOptions {
   public:
@@ -61,6 +69,11 @@ class ConversionOptions {
     virtual DateOrder dateOrder() const { return DateOrder::kAutomatic; }
     // The decimals of the prices written, 1 to kMaxPriceDecimals; read once for every converted file.
     virtual int priceDecimals() const { return kDefaultPriceDecimals; }
+    // The four options above that shape a record, read once for every record written: one call where a
+    // caller holds them together.
+    virtual RecordOptions recordOptions() const {
+        return {addPerField(), addMs7Period(), addPeriodToSymbol(), withVolume()};
+    }
 };
 
 // How a run tells its caller what it does. Texts are 8-bit; the Russian ones are UTF-8.
@@ -157,6 +170,10 @@ class FixedOptions final : public ConversionOptions {
     char decimalChar() const override { return settings_.decimalChar; }
     DateOrder dateOrder() const override { return settings_.dateOrder; }
     int priceDecimals() const override { return settings_.priceDecimals; }
+    RecordOptions recordOptions() const override {
+        return {settings_.addPerField, settings_.addMs7Period, settings_.addPeriodToSymbol,
+                settings_.withVolume};
+    }
 
   private:
     ConversionSettings settings_;

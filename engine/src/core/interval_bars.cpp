@@ -11,13 +11,6 @@ namespace {
 
 constexpr std::int32_t kMinutesPerDay = 1440;
 
-// Ticker and date mostly stay the same from line to line: a plain comparison, kept out of the library's
-// general one.
-bool SameText(std::string_view a, std::string_view b) {
-    // An empty text may have no characters at all to point at, which memcmp must not be given.
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
-}
-
 void StartBar(IntervalSlot& slot, const QuoteLine& quote) {
     slot.barEnd = BarEnd(quote.minute, slot.interval);
     slot.open = quote.open;
@@ -84,17 +77,20 @@ BarFolder::BarFolder(IntervalSlots& slots, const ConversionOptions& options, Con
 void BarFolder::FoldQuoteFile(QuoteReader& reader) {
     seriesTicker_.clear();
     seriesDate_.clear();
+    ++series_;
     AnalyseFirstLine(reader);
     while (ReadNextLine(reader)) {
         // The counter comes before the split, so a failing line leaves its own number on show.
         report_.ShowLineCounter(reader.lineNumber);
-        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_)) Fold(quote_);
+        if (SplitQuoteLine(reader.line, reader.layout, options_.withVolume(), marks_, quote_, true))
+            Fold(quote_);
     }
 }
 
 void BarFolder::FoldLayoutFile(QuoteReader& reader, const QuoteLayout& layout) {
     seriesTicker_.clear();
     seriesDate_.clear();
+    ++series_;
     LayoutLineReader lines(layout);
     for (std::int64_t number = 1; !reader.AtEnd(); ++number) {
         reader.ReadLine();
@@ -119,6 +115,7 @@ void BarFolder::Fold(const QuoteLine& quote) {
         }
         seriesTicker_ = quote.ticker;
         seriesDate_ = quote.date;
+        ++series_;
         return;
     }
     for (IntervalSlot& slot : slots_) {
@@ -159,27 +156,77 @@ void BarFolder::WriteBar(IntervalSlot& slot) {
 // four prices, the volume, the commas and the line end.
 constexpr std::size_t kMaxRecordExtra = 8 * ShortText::kCapacity;
 
-std::string_view BarFolder::ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end) {
-    const std::size_t bound = seriesTicker_.size() + date.size() + kMaxRecordExtra;
-    if (record_.size() < bound) record_.resize(bound);
-    char* const first = record_.data();
-    char* out = WriteText(first, seriesTicker_);
-    if (options_.addPeriodToSymbol()) out = WriteInteger(out, slot.interval);
-    if (options_.addMs7Period()) {
+char* BarFolder::WritePriceField(char* out, float price) {
+    *out++ = ',';
+    return prices_.Write(out, price);
+}
+
+namespace {
+
+// The options that shape the text of a record before its time, as bits.
+unsigned HeadBits(const RecordOptions& form) {
+    return (form.addPeriodToSymbol ? 1U : 0U) | (form.addMs7Period ? 2U : 0U) | (form.addPerField ? 4U : 0U);
+}
+
+constexpr std::size_t kCopyBlock = 16;
+
+// The text up to the record's time: ticker, interval and period as `form` says, and the date.
+char* WriteRecordHead(char* out, std::string_view ticker, std::int32_t interval, const RecordOptions& form,
+                      std::string_view date) {
+    out = WriteText(out, ticker);
+    if (form.addPeriodToSymbol) out = WriteInteger(out, interval);
+    if (form.addMs7Period) {
         *out++ = ',';
-        out = slot.interval <= 60 ? WriteInteger(out, slot.interval) : WriteText(out, "1");
-    } else if (options_.addPerField()) {
+        out = interval <= 60 ? WriteInteger(out, interval) : WriteText(out, "1");
+    } else if (form.addPerField) {
         out = WriteText(out, ",I");
     }
     *out++ = ',';
     out = WriteText(out, date);
     *out++ = ',';
-    out = WriteBarTime(out, end);
-    for (const float price : {slot.open, slot.high, slot.low, slot.close}) {
-        *out++ = ',';
-        out = prices_.Write(out, price);
+    return out;
+}
+
+// Copies `size` characters in blocks of kCopyBlock: both sides have room up to the next whole block.
+char* CopyInBlocks(char* out, const char* text, std::size_t size) {
+    for (std::size_t at = 0; at < size; at += kCopyBlock) std::memcpy(out + at, text + at, kCopyBlock);
+    return out + size;
+}
+
+}  // namespace
+
+char* BarFolder::WriteRecordHeadOf(char* out, IntervalSlot& slot, std::string_view date,
+                                   const RecordOptions& form) {
+    // A bar that reaches into the next day carries that day's date: written afresh, never kept.
+    if (date.data() != seriesDate_.data())
+        return WriteRecordHead(out, seriesTicker_, slot.interval, form, date);
+    // The text is kept while the options and the series stay the same, which is nearly always, and copied
+    // in whole blocks.
+    const std::uint64_t key = series_ << 3 | HeadBits(form);
+    if (slot.recordHeadKey != key) {
+        const std::size_t bound = seriesTicker_.size() + seriesDate_.size() + kMaxRecordExtra;
+        if (slot.recordHead.size() < bound) slot.recordHead.resize(bound);
+        char* const first = slot.recordHead.data();
+        slot.recordHeadSize = static_cast<std::size_t>(
+            WriteRecordHead(first, seriesTicker_, slot.interval, form, seriesDate_) - first);
+        slot.recordHeadKey = key;
     }
-    if (options_.withVolume()) {
+    return CopyInBlocks(out, slot.recordHead.data(), slot.recordHeadSize);
+}
+
+std::string_view BarFolder::ComposeRecord(IntervalSlot& slot, std::string_view date, std::int32_t end) {
+    const std::size_t bound = seriesTicker_.size() + date.size() + kMaxRecordExtra;
+    if (record_.size() < bound) record_.resize(bound);
+    char* const first = record_.data();
+    // The options are read for every record, all at once.
+    const RecordOptions form = options_.recordOptions();
+    char* out = WriteRecordHeadOf(first, slot, date, form);
+    out = WriteBarTime(out, end);
+    out = WritePriceField(out, slot.open);
+    out = WritePriceField(out, slot.high);
+    out = WritePriceField(out, slot.low);
+    out = WritePriceField(out, slot.close);
+    if (form.withVolume) {
         *out++ = ',';
         out = WriteInteger(out, slot.volume);
     }

@@ -30,6 +30,11 @@ struct IntervalSlot {
     // Taken from the options when the file starts and held to its end, so that no record goes to a bar
     // file that was never created and no created file is left open.
     bool enabled = false;
+    // The text of the slot's records up to their time, for the series and options of recordHeadKey; the
+    // string has room past the text, so that it is copied in whole blocks.
+    std::string recordHead;
+    std::size_t recordHeadSize = 0;
+    std::uint64_t recordHeadKey = ~std::uint64_t{0};
 };
 
 // Slots 1 to 5: 5, 10, 15 and 60 minutes, then the custom interval.
@@ -70,7 +75,11 @@ class BarFolder {
     // FoldQuote itself, inlined into both line loops, each of which runs it for every line.
     [[gnu::always_inline]] inline void Fold(const QuoteLine& quote);
     // The record of the slot's bar, ending at `end` on `date`; valid until the next record is composed.
-    std::string_view ComposeRecord(const IntervalSlot& slot, std::string_view date, std::int32_t end);
+    std::string_view ComposeRecord(IntervalSlot& slot, std::string_view date, std::int32_t end);
+    // The record's text up to its time, kept in the slot while the series and the options stay the same.
+    char* WriteRecordHeadOf(char* out, IntervalSlot& slot, std::string_view date, const RecordOptions& form);
+    // A comma and the price's text; written out four times a record rather than looped over.
+    char* WritePriceField(char* out, float price);
 
     IntervalSlots& slots_;
     const ConversionOptions& options_;
@@ -78,6 +87,7 @@ class BarFolder {
     DecimalMarks marks_;
     std::string seriesTicker_;
     std::string seriesDate_;
+    std::uint64_t series_ = 0;  // counts the series, so that a slot knows whether its record head still holds
     QuoteLine quote_;
     std::string record_;  // room for the record being composed, kept from bar to bar
     PriceTextCache prices_;

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -123,6 +124,22 @@ std::optional<float> TryParsePlainDecimal(std::string_view text, DecimalMarks ma
     return PlainDecimalValue(number);
 }
 
+// How many '0' characters end the text, counted eight at a time.
+std::size_t TrailingZeros(std::string_view text) {
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    std::size_t zeros = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; text.size() - zeros >= kWord; zeros += kWord) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data() + (text.size() - zeros - kWord), kWord);
+            word ^= 0x3030303030303030u;  // a '0' becomes a zero byte
+            if (word != 0) return zeros + static_cast<std::size_t>(std::countl_zero(word)) / 8;
+        }
+    }
+    while (zeros < text.size() && text[text.size() - zeros - 1] == '0') ++zeros;
+    return zeros;
+}
+
 // The integer syntax at the width of Int: hex values up to all ones wrap to negative numbers (two's
 // complement), decimal ones must lie within Int's range.
 template <typename Int>
@@ -160,6 +177,14 @@ const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits) {
     return p;
 }
 
+const char* ReadDigitsToStop(const char* p, std::uint64_t& digits) {
+    for (;; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) return p;
+        digits = digits * 10 + digit;
+    }
+}
+
 const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number) {
     const char* const integerStart = p;
     p = ReadDigits(p, end, number.digits);
@@ -170,6 +195,53 @@ const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks,
         number.decimals = static_cast<std::size_t>(p - fractionStart);
     }
     return p;
+}
+
+namespace {
+
+constexpr std::uint64_t EveryByte(std::uint64_t value) {
+    return value * 0x0101010101010101u;
+}
+
+// The high bit of every byte that is not a decimal digit. Only the lowest flag is sure: a byte of 0x8A or
+// more carries into the next.
+std::uint64_t NonDigitBytes(std::uint64_t bytes) {
+    const std::uint64_t values = bytes ^ EveryByte('0');
+    return ((values + EveryByte(0x80 - 10)) | values) & EveryByte(0x80);
+}
+
+// The decimals from `p` on, of which the eight bytes at `p` may be read and the first non-digit ends them.
+// Zeros that end them leave the value as it is: from three up to seven decimals, they are told apart in one
+// word and only the digits before them are read. Fewer decimals, or more, are read as they come.
+const char* ReadDecimalsToStop(const char* p, PlainDecimal& number) {
+    constexpr std::size_t kFewDecimals = 2;
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, p, sizeof bytes);
+    const std::uint64_t nonDigits = NonDigitBytes(bytes);
+    const std::uint64_t fewFlags = EveryByte(0x80) >> (8 * (sizeof bytes - kFewDecimals - 1));
+    if (nonDigits == 0 || (nonDigits & fewFlags) != 0 || std::endian::native != std::endian::little) {
+        const char* const end = ReadDigitsToStop(p, number.digits);
+        number.decimals = static_cast<std::size_t>(end - p);
+        return end;
+    }
+    const auto count = static_cast<std::size_t>(std::countr_zero(nonDigits)) / 8;
+    // The decimals' bytes, each '0' a zero byte: the highest byte that is not zero is the last that counts.
+    const std::uint64_t values = (bytes ^ EveryByte('0')) & ((std::uint64_t{1} << (8 * count)) - 1);
+    number.decimals = values == 0 ? 0 : sizeof bytes - static_cast<std::size_t>(std::countl_zero(values)) / 8;
+    for (std::size_t i = 0; i < number.decimals; ++i) {
+        number.digits = number.digits * 10 + static_cast<std::uint64_t>(p[i] - '0');
+    }
+    return p + count;
+}
+
+}  // namespace
+
+const char* ScanPlainDecimalToStop(const char* p, DecimalMarks marks, PlainDecimal& number) {
+    const char* const integerStart = p;
+    p = ReadDigitsToStop(p, number.digits);
+    number.integerCount = static_cast<std::size_t>(p - integerStart);
+    if (*p != marks.decimal && *p != marks.other) return p;
+    return ReadDecimalsToStop(p + 1, number);
 }
 
 // When the digits make an integer m below 2^53, m and 10^decimals are exact doubles and their quotient is the
@@ -189,6 +261,17 @@ std::optional<float> PlainDecimalValue(const PlainDecimal& number) {
     const double quotient = static_cast<double>(number.digits) / kPowersOf10[number.decimals];
     if (IsHalfwayBetweenSingles(quotient)) return std::nullopt;
     return static_cast<float>(quotient);
+}
+
+std::optional<float> PlainDecimalTextValue(std::string_view text, DecimalMarks marks) {
+    // Zeros after the mark leave the value as it is; those of a text without a mark do not, and it is read
+    // whole.
+    const std::size_t digitsEnd = text.size() - TrailingZeros(text);
+    PlainDecimal number;
+    const char* const end = text.data() + digitsEnd;
+    if (ScanPlainDecimal(text.data(), end, marks, number) != end) return std::nullopt;
+    if (digitsEnd < text.size() && number.integerCount == digitsEnd) return TryParsePlainDecimal(text, marks);
+    return PlainDecimalValue(number);
 }
 
 std::optional<std::int32_t> TryParseInteger(std::string_view text) {

@@ -70,9 +70,20 @@ struct PlainDecimal {
 
 // Reads a plain decimal from `p` on; returns the first character after it, or `end`.
 const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks, PlainDecimal& number);
+// The same for a text that is known to end before a character that is neither a digit nor a decimal mark,
+// such as the line end after a line: the scan needs no bound. The eight bytes after a decimal mark must be
+// readable: its decimals are told from them at once, and zeros that end them (padded prices) are not read.
+const char* ScanPlainDecimalToStop(const char* p, DecimalMarks marks, PlainDecimal& number);
+// ReadDigits for such a text.
+const char* ReadDigitsToStop(const char* p, std::uint64_t& digits);
 // The single nearest to a plain decimal, or nothing when it has no integer digit, or more digits than this
 // quick conversion takes: the general float syntax then decides.
 std::optional<float> PlainDecimalValue(const PlainDecimal& number);
+
+// The single nearest to `text` when it holds a plain decimal and nothing else, as PlainDecimalValue gives it,
+// or nothing. Zeros that end the decimals, as padded prices have them, are found eight at a time, and the
+// digits before them alone are read.
+std::optional<float> PlainDecimalTextValue(std::string_view text, DecimalMarks marks);
 
 // A price field: the first `marks.other` counts as `marks.decimal`, so "1,5" and "1.5" agree. Never fails:
 // a text that does not convert gives 0.

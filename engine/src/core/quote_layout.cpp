@@ -219,11 +219,7 @@ std::string_view FieldSplitter::TakeQuoted(std::string_view& rest) {
 }
 
 std::optional<float> ReadLayoutPrice(std::string_view text, char mark) {
-    PlainDecimal number;
-    const char* const end = text.data() + text.size();
-    if (ScanPlainDecimal(text.data(), end, {mark, mark}, number) == end) {
-        if (const auto value = PlainDecimalValue(number)) return value;
-    }
+    if (const auto value = PlainDecimalTextValue(text, {mark, mark})) return value;
     const auto plain = WithoutGrouping(text, mark);
     if (!plain || plain->empty()) return std::nullopt;
     return TryParseFloat(*plain, mark);

@@ -21,25 +21,16 @@ constexpr std::size_t kInitialBufferSize = std::size_t{64} * 1024;
 constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 constexpr char kCtrlZ = '\x1A';
 
-bool IsLineEndOrCtrlZ(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte <= 0x1A && (c == '\r' || c == '\n' || c == kCtrlZ);
-}
-
-// Whether any of the eight bytes is below 0x1B, the only place where a CR, LF or Ctrl-Z can be.
-bool HasControlByte(std::uint64_t word) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    return ((word - kOnes * 0x1B) & ~word & kHighBits) != 0;
-}
-
 // The one pass of SplitPlainLine over a line, field by field. Each step takes a field that ends at a comma
 // or, for the last one, at the end of the line, and moves past that comma.
 class PlainLineScan {
   public:
     // In a field a comma never counts as a decimal mark: it always ends the field.
-    PlainLineScan(std::string_view line, DecimalMarks marks)
-        : p_(line.data()), end_(line.data() + line.size()), marks_(WithoutComma(marks)) {}
+    PlainLineScan(std::string_view line, DecimalMarks marks, bool stopAfter)
+        : p_(line.data()),
+          end_(line.data() + line.size()),
+          marks_(WithoutComma(marks)),
+          stopAfter_(stopAfter) {}
 
     // Whether the last price ran to the end of the line rather than to a comma.
     bool LineEnded() const { return lineEnded_; }
@@ -67,7 +58,8 @@ class PlainLineScan {
     // A plain decimal that ends at a comma or at the end of the line, with its value.
     bool TakePrice(float& price) {
         PlainDecimal number;
-        const char* const stop = ScanPlainDecimal(p_, end_, marks_, number);
+        const char* const stop = stopAfter_ ? ScanPlainDecimalToStop(p_, marks_, number)
+                                            : ScanPlainDecimal(p_, end_, marks_, number);
         const std::optional<float> value = PlainDecimalValue(number);
         if (!value || !EndsField(stop)) return false;
         price = *value;
@@ -79,7 +71,7 @@ class PlainLineScan {
     // Plain digits that fit the quick integer reading, up to a comma or the end of the line.
     bool TakeVolume(std::int64_t& volume) {
         std::uint64_t digits = 0;
-        const char* const stop = ReadDigits(p_, end_, digits);
+        const char* const stop = stopAfter_ ? ReadDigitsToStop(p_, digits) : ReadDigits(p_, end_, digits);
         const auto count = stop - p_;
         if (count == 0 || count > std::numeric_limits<std::int64_t>::digits10 || !EndsField(stop))
             return false;
@@ -99,12 +91,15 @@ class PlainLineScan {
     const char* p_;
     const char* end_;
     DecimalMarks marks_;
+    bool stopAfter_;  // the character at end_ ends every number
     bool lineEnded_ = false;
 };
 
 }  // namespace
 
 void AssignUpperCase(std::string& target, std::string_view text) {
+    // Tickers are mostly written in capitals already: a plain comparison settles most lines.
+    if (SameText(target, text)) return;
     const bool same =
         target.size() == text.size() && std::equal(text.begin(), text.end(), target.begin(),
                                                    [](char c, char upper) { return AsciiUpper(c) == upper; });
@@ -115,14 +110,23 @@ void AssignUpperCase(std::string& target, std::string_view text) {
 
 QuoteReader::QuoteReader(ByteSource& source)
     : source_(source),
-      buffer_(std::make_unique_for_overwrite<char[]>(kInitialBufferSize)),
-      capacity_(kInitialBufferSize) {}
+      buffer_(std::make_unique<char[]>(kInitialBufferSize + kReadableAfterLine)),
+      capacity_(kInitialBufferSize) {
+    marks_.Reserve(capacity_);
+}
 
 void QuoteReader::GrowBuffer() {
-    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    auto larger = std::make_unique<char[]>(capacity_ * 2 + kReadableAfterLine);
     std::memcpy(larger.get(), buffer_.get(), end_);
     buffer_ = std::move(larger);
     capacity_ *= 2;
+    marks_.Reserve(capacity_);
+}
+
+// Marks the bytes from `from` up to end_; the word that holds `from` is marked again from its start.
+void QuoteReader::MarkFrom(std::size_t from) {
+    from -= from % kMarkWordBytes;
+    MarkLineEnds(buffer_.get(), from, end_ - from, marks_);
 }
 
 bool QuoteReader::EnsureData() {
@@ -135,26 +139,14 @@ bool QuoteReader::EnsureData() {
 
 bool QuoteReader::ReadMore() {
     const std::size_t got = source_.Read(buffer_.get() + end_, capacity_ - end_);
-    end_ += got;
+    MarkFrom(std::exchange(end_, end_ + got));
+    buffer_[end_] = '\0';  // the line that ends with the input is followed by no digit either
     physicalEnd_ = got == 0;
     return !physicalEnd_;
 }
 
-std::size_t QuoteReader::FindLineEnd(std::size_t from) {
-    const char* data = buffer_.get();
-    for (;;) {
-        // Eight bytes at a time past the plain text of a line, then byte by byte where one might end.
-        std::uint64_t word = 0;
-        while (from + sizeof word <= end_ &&
-               (std::memcpy(&word, data + from, sizeof word), !HasControlByte(word))) {
-            from += sizeof word;
-        }
-        const std::size_t stop = std::min(from + sizeof word, end_);
-        for (; from < stop; ++from) {
-            if (IsLineEndOrCtrlZ(data[from])) return from;
-        }
-        if (from == end_) return end_;
-    }
+std::size_t QuoteReader::FindLineEnd(std::size_t from) const {
+    return NextMark(marks_.words.data(), from, end_);
 }
 
 void QuoteReader::SkipLfAfterCr() {
@@ -192,6 +184,7 @@ void QuoteReader::ReadLine() {
         std::memmove(buffer_.get(), buffer_.get() + start, length);
         start = 0;
         scanned = end_ = pos_ = length;
+        MarkFrom(0);
         if (end_ == capacity_) GrowBuffer();
         if (!ReadMore()) {
             line = std::string_view(buffer_.get(), end_);
@@ -284,8 +277,8 @@ void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCount
 }
 
 bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote) {
-    PlainLineScan scan(line, marks);
+                    QuoteLine& quote, bool stopAfter) {
+    PlainLineScan scan(line, marks, stopAfter);
     std::string_view ticker;
     std::string_view period;
     if (!scan.TakeText(ticker) || (layout.hasPeriod && !scan.TakeText(period)) || !scan.TakeText(quote.date))
@@ -300,9 +293,9 @@ bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCountin
 }
 
 bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote) {
+                    QuoteLine& quote, bool stopAfter) {
     if (line.size() <= 10) return false;
-    if (!SplitPlainLine(line, layout, volumeCounting, marks, quote))
+    if (!SplitPlainLine(line, layout, volumeCounting, marks, quote, stopAfter))
         SplitByPositions(line, layout, volumeCounting, marks, quote);
     return true;
 }

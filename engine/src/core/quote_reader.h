@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/byte_streams.h"
+#include "core/line_marks.h"
 #include "core/number_syntax.h"
 
 namespace tarnix {
@@ -61,12 +62,16 @@ struct FileLayout {
 // The reading state of one open quote file. Lines end at CR, CR LF or a lone LF; the file ends at its
 // physical end or at its first Ctrl-Z. Only the current line is held, in a buffer that grows with the
 // longest line, never with the file: a line of more than 1 MiB raises ConversionError "Line too long".
+// Each block read is marked in one pass (line_marks.h), so that a line's end is looked up, not searched.
 class QuoteReader {
   public:
     // Reads from `source`, which must outlive the reader.
     explicit QuoteReader(ByteSource& source);
 
-    std::string_view line;  // the current line; valid until the next line is read
+    // The current line; valid until the next line is read. The character after it is never a digit or a
+    // decimal mark (a line end, a Ctrl-Z or a zero byte), and kReadableAfterLine bytes after it may be read.
+    std::string_view line;
+    static constexpr std::size_t kReadableAfterLine = 8;
     FileLayout layout;
     bool readNext = false;
     std::int64_t lineNumber = 0;
@@ -79,18 +84,21 @@ class QuoteReader {
   private:
     bool EnsureData();
     bool ReadMore();
-    std::size_t FindLineEnd(std::size_t from);
+    void MarkFrom(std::size_t from);
+    std::size_t FindLineEnd(std::size_t from) const;
     void SkipLfAfterCr();
     void GrowBuffer();
 
     ByteSource& source_;
-    // Left uninitialised: only the bytes read into it are ever looked at.
+    // Zeroed when made, with kReadableAfterLine bytes past its capacity, and a zero byte kept after the bytes
+    // read: past them only the decimals of a line's last number ever look, and that zero ends them.
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_;
     std::size_t pos_ = 0;       // next unread byte
     std::size_t end_ = 0;       // end of the valid bytes
     bool physicalEnd_ = false;  // the source has returned 0
     bool pendingLf_ = false;    // the last line ended with CR: an LF right after it belongs to that end
+    LineEndMarks marks_;        // of the bytes up to end_
 };
 
 // The fields of one data line. `date` is a view into the reader's line.
@@ -104,6 +112,30 @@ struct QuoteLine {
     float close = 0;
     std::int64_t volume = 0;
 };
+
+template <typename Word>
+Word LoadWord(const char* p) {
+    Word word{};
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Whether two texts are the same. Tickers and dates are short: from 4 to 16 characters they are compared in
+// two overlapping words rather than by a call.
+inline bool SameText(std::string_view a, std::string_view b) {
+    const std::size_t size = a.size();
+    if (size != b.size()) return false;
+    const auto sameWords = [&](auto word) {
+        using Word = decltype(word);
+        return LoadWord<Word>(a.data()) == LoadWord<Word>(b.data()) &&
+               LoadWord<Word>(a.data() + size - sizeof(Word)) ==
+                   LoadWord<Word>(b.data() + size - sizeof(Word));
+    };
+    if (size >= sizeof(std::uint64_t) && size <= 2 * sizeof(std::uint64_t)) return sameWords(std::uint64_t{});
+    if (size >= sizeof(std::uint32_t) && size < sizeof(std::uint64_t)) return sameWords(std::uint32_t{});
+    // An empty text may have no characters at all to point at, which memcmp must not be given.
+    return size == 0 || std::memcmp(a.data(), b.data(), size) == 0;
+}
 
 // Sets `target` to `text` with the ASCII letters upper-cased, as tickers are compared. The ticker mostly
 // stays the same from line to line: it is copied only when it changes.
@@ -122,8 +154,11 @@ bool ReadNextLine(QuoteReader& reader);
 // Takes the fields of `line` into `quote`; `quote.date` is a view into `line`. False for a line of 10
 // characters or fewer. Raises ConversionError when the hours, minutes or (with `volumeCounting`) the volume
 // are not integers.
+// `stopAfter` tells that the line is followed as reader.line is: by a character that is no digit or decimal
+// mark, and QuoteReader::kReadableAfterLine bytes that may be read. The numbers are then read without looking
+// out for the end of the line, and padded decimals a word at a time.
 bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote);
+                    QuoteLine& quote, bool stopAfter = false);
 
 // The two ways SplitQuoteLine takes the fields. SplitByPositions takes each field from where the previous
 // comma puts it, as every line is read. SplitPlainLine reads a line of the usual form in one pass: every
@@ -133,6 +168,6 @@ bool SplitQuoteLine(std::string_view line, FileLayout layout, bool volumeCountin
 void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
                       QuoteLine& quote);
 bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCounting, DecimalMarks marks,
-                    QuoteLine& quote);
+                    QuoteLine& quote, bool stopAfter = false);
 
 }  // namespace tarnix
