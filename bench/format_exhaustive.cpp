@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/quote_format.h"
+#include "core/bars/quote_format.h"
 #include "reference/exact_numbers.h"
 #include "tarnix/conversion.h"
 

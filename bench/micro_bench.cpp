@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/interval_bars.h"
-#include "core/number_syntax.h"
-#include "core/quote_format.h"
-#include "core/quote_reader.h"
+#include "core/bars/interval_bars.h"
+#include "core/bars/quote_format.h"
+#include "core/reading/number_syntax.h"
+#include "core/reading/quote_reader.h"
 
 namespace tarnix {
 namespace {

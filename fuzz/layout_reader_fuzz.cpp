@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/layout_sniffer.h"
+#include "core/layouts/layout_sniffer.h"
 #include "layout_rendering.h"
 
 namespace {

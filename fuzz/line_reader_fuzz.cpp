@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/conversion_error.h"
-#include "core/line_marks.h"
-#include "core/quote_reader.h"
+#include "core/reading/line_marks.h"
+#include "core/reading/quote_reader.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "core/number_syntax.h"
-#include "core/quote_format.h"
+#include "core/bars/quote_format.h"
+#include "core/reading/number_syntax.h"
 #include "reference/exact_numbers.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/bars/interval_bars.h"
 #include "core/conversion_error.h"
-#include "core/interval_bars.h"
-#include "core/layout_sniffer.h"
-#include "core/number_syntax.h"
-#include "core/quote_reader.h"
+#include "core/layouts/layout_sniffer.h"
+#include "core/reading/number_syntax.h"
+#include "core/reading/quote_reader.h"
 #include "directory_listing.h"
 #include "platform/platform.h"
 #include "run.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/number_syntax.h"
-#include "core/quote_format.h"
+#include "core/bars/quote_format.h"
+#include "core/reading/number_syntax.h"
 #include "reference/exact_numbers.h"
 
 namespace tarnix {

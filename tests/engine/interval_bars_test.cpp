@@ -1,4 +1,4 @@
-#include "core/interval_bars.h"
+#include "core/bars/interval_bars.h"
 
 #include <gtest/gtest.h>
 

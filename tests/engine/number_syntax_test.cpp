@@ -1,4 +1,4 @@
-#include "core/number_syntax.h"
+#include "core/reading/number_syntax.h"
 
 #include <gtest/gtest.h>
 

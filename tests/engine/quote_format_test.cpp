@@ -1,4 +1,4 @@
-#include "core/quote_format.h"
+#include "core/bars/quote_format.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "core/bars/interval_bars.h"
 #include "core/conversion_error.h"
-#include "core/interval_bars.h"
-#include "core/number_syntax.h"
+#include "core/reading/number_syntax.h"
 #include "test_support.h"
 
 namespace tarnix {

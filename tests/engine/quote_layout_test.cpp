@@ -1,11 +1,11 @@
-#include "core/quote_layout.h"
+#include "core/layouts/quote_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "core/layout_sniffer.h"
+#include "core/layouts/layout_sniffer.h"
 #include "layout_rendering.h"
 #include "memory_store.h"
 #include "run.h"

@@ -1,4 +1,4 @@
-#include "core/quote_reader.h"
+#include "core/reading/quote_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/date_time_text.h"
-#include "core/quote_layout.h"
+#include "core/layouts/quote_layout.h"
+#include "core/reading/date_time_text.h"
 #include "tarnix/conversion.h"
 
 namespace tarnix {

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "core/conversion_error.h"
-#include "core/quote_reader.h"
+#include "core/reading/quote_reader.h"
 #include "tarnix/text_case.h"
 
 namespace tarnix {

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "core/byte_streams.h"
-#include "core/line_marks.h"
-#include "core/number_syntax.h"
+#include "core/reading/line_marks.h"
+#include "core/reading/number_syntax.h"
 
 namespace tarnix {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/bars/quote_format.h"
 #include "core/byte_streams.h"
-#include "core/number_syntax.h"
-#include "core/quote_format.h"
-#include "core/quote_layout.h"
-#include "core/quote_reader.h"
+#include "core/layouts/quote_layout.h"
+#include "core/reading/number_syntax.h"
+#include "core/reading/quote_reader.h"
 #include "tarnix/conversion.h"
 
 namespace tarnix {

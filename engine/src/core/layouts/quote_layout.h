@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/date_time_text.h"
-#include "core/quote_reader.h"
+#include "core/reading/date_time_text.h"
+#include "core/reading/quote_reader.h"
 
 namespace tarnix {
 

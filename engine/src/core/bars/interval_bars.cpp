@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "core/conversion_error.h"
-#include "core/date_time_text.h"
-#include "core/number_syntax.h"
+#include "core/reading/date_time_text.h"
+#include "core/reading/number_syntax.h"
 
 namespace tarnix {
 namespace {

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "core/conversion_error.h"
-#include "core/number_syntax.h"
+#include "core/reading/number_syntax.h"
 #include "tarnix/text_case.h"
 
 namespace tarnix {
