@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::size_t kCustomSlot = kSlotCount - 1;
 
-enum class OptionKind { kIntervals, kJobs, kDateOrder, kDecimals, kHelp, kVersion, kFlag };
+enum class OptionKind { kIntervals, kJobs, kDateOrder, kDecimalMark, kDecimals, kHelp, kVersion, kFlag };
 
 struct OptionSpec {
     std::string_view shortName;
@@ -26,6 +26,7 @@ constexpr std::array kOptions = {
     OptionSpec{"-i", "--intervals", OptionKind::kIntervals, nullptr},
     OptionSpec{"-j", "--jobs", OptionKind::kJobs, nullptr},
     OptionSpec{"", "--date-order", OptionKind::kDateOrder, nullptr},
+    OptionSpec{"", "--decimal-mark", OptionKind::kDecimalMark, nullptr},
     OptionSpec{"", "--decimals", OptionKind::kDecimals, nullptr},
     OptionSpec{"-h", "--help", OptionKind::kHelp, nullptr},
     OptionSpec{"", "--version", OptionKind::kVersion, nullptr},
@@ -139,6 +140,11 @@ DateOrder ParseDateOrder(std::string_view text) {
     throw UsageError("invalid date order " + Quoted(text) + " (DMY, MDY or YMD expected)");
 }
 
+char ParseDecimalMark(std::string_view text) {
+    if (text == "." || text == ",") return text.front();
+    throw UsageError("invalid decimal mark " + Quoted(text) + " ('.' or ',' expected)");
+}
+
 std::string ExecutableDirectory() {
     std::string directory = platform::ProgramDirectory();
     if (directory.empty()) {
@@ -191,6 +197,10 @@ class Parser {
         }
         if (option.kind == OptionKind::kDecimals) {
             line_.settings.priceDecimals = ParseDecimals(TakeValue(word, "a number of decimals"));
+            return;
+        }
+        if (option.kind == OptionKind::kDecimalMark) {
+            line_.settings.decimalMark = ParseDecimalMark(TakeValue(word, "a decimal mark"));
             return;
         }
         if (option.kind == OptionKind::kDateOrder) {
@@ -247,7 +257,11 @@ Options:
       --date-order ORDER
                         read ambiguous dates such as 05/01/04 in files of other layouts day
                         first (DMY), month first (MDY) or year first (YMD); by default the
-                        quotes decide
+                        quotes decide. A date that does not read so fails its file
+      --decimal-mark MARK
+                        read prices and volumes in files of other layouts with the decimal
+                        mark '.' or ','; by default the quotes decide. A number that does not
+                        read so fails its file
   -j, --jobs N          convert up to N files at a time (default: one per processor core); the log
                         and the bar files are those of a one-at-a-time run
   -h, --help            show this help and exit

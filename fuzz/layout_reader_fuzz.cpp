@@ -22,7 +22,7 @@ void Require(bool condition) {
 void CheckQuoteFile(std::string_view bytes) {
     // Today, which the run takes from the clock, only settles between YYMMDD and DDMMYY when both read the
     // file: it does not decide whether a layout is found.
-    const tarnix::SniffContext context{"data.txt", tarnix::DateOrder::kAutomatic, {2024, 6, 1}};
+    const tarnix::SniffContext context{"data.txt", tarnix::DateOrder::kAutomatic, 0, {2024, 6, 1}};
     const bool found = tarnix::DecideLayout(bytes, true, context).has_value();
     tarnix::test::rendering::LogLines log;
     tarnix::test::rendering::Convert("data.txt", std::string(bytes), "7", log);

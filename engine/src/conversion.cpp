@@ -80,7 +80,7 @@ void FoldInput(QuoteInput& input, std::string_view name, const ConversionOptions
                ConversionReport& report, BarFolder& folder) {
     SampledSource source(input, kLayoutSampleSize);
     QuoteReader reader(source);
-    const SniffContext context{name, options.dateOrder(), Today()};
+    const SniffContext context{name, options.dateOrder(), options.decimalMark(), Today()};
     const std::optional<QuoteLayout> layout = DecideLayout(source.sample(), source.wholeFile(), context);
     if (!layout) {
         folder.FoldQuoteFile(reader);

@@ -33,6 +33,7 @@ std::string ParseToText(const std::vector<const char*>& args) {
             text += " dec" + std::to_string(settings.priceDecimals);
         if (settings.dateOrder != DateOrder::kAutomatic)
             text += " order" + std::to_string(static_cast<int>(settings.dateOrder));
+        if (settings.decimalMark != 0) text += std::string(" mark") + settings.decimalMark;
         return text;
     } catch (const UsageError& error) {
         return std::string("error: ") + error.what();
@@ -60,6 +61,8 @@ TEST(CommandLineTest, AcceptedLines) {
         {{"-i", "5", "--decimals", "1", "q"}, "q/ 10000 240 dec1"},
         {{"-i", "5", "--date-order=MDY", "q"}, "q/ 10000 240 order2"},
         {{"--date-order", "YMD", "-i", "5", "q"}, "q/ 10000 240 order3"},
+        {{"-i", "5", "--decimal-mark", ",", "q"}, "q/ 10000 240 mark,"},
+        {{"-i", "5", "--decimal-mark=.", "q"}, "q/ 10000 240 mark."},
         {{"-h"}, "help"},
         {{"--help", "--bogus"}, "help"},
         {{"--version", "q"}, "version"},
@@ -93,6 +96,8 @@ TEST(CommandLineTest, UsageErrors) {
         {{"-i", "5", "--decimals", "0", "q"}, "invalid number of decimals '0' (1 to 8 expected)"},
         {{"-i", "5", "--decimals=$5", "q"}, "invalid number of decimals '$5' (1 to 8 expected)"},
         {{"-i", "5", "q", "--decimals"}, "option '--decimals' needs a number of decimals"},
+        {{"-i", "5", "--decimal-mark", ";", "q"}, "invalid decimal mark ';' ('.' or ',' expected)"},
+        {{"-i", "5", "--decimal-mark=", "q"}, "invalid decimal mark '' ('.' or ',' expected)"},
         {{"-i", "5", "q", "--date-order"}, "option '--date-order' needs an order of day, month and year"},
     };
     for (const auto& [args, expected] : cases) EXPECT_EQ(ParseToText(args), "error: " + expected);

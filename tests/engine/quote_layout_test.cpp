@@ -222,7 +222,7 @@ TEST(LayoutSniffer, AmbiguousDatesAreReadTheWayTheQuotesAndTheUserSay) {
             file += c.dates.substr(at, end - at) + ";1;2;0.5;1.5\n";
             at = end + 1;
         }
-        const auto layout = SniffLayout(SampleLines(file, true), {"q.txt", c.order, c.today});
+        const auto layout = SniffLayout(SampleLines(file, true), {"q.txt", c.order, 0, c.today});
         ASSERT_TRUE(layout) << file;
         EXPECT_EQ(layout->dateForm.Name(), c.form) << file;
     }

@@ -64,9 +64,12 @@ class ConversionOptions {
     virtual bool russianLog() const = 0;
     // The local decimal separator (DetectDecimalChar); read once for every converted file.
     virtual char decimalChar() const = 0;
-    // How ambiguous dates of a file in another layout are read; read once for every such file. Only the
-    // command line sets it.
+    // How ambiguous dates of a file in another layout are read; read once for every such file. A date that
+    // does not read in this order fails its file.
     virtual DateOrder dateOrder() const { return DateOrder::kAutomatic; }
+    // The decimal mark of prices and volumes in files of other layouts, '.' or ','; 0 lets the quotes
+    // decide. Read once for every such file; a number that does not read with it fails its file.
+    virtual char decimalMark() const { return 0; }
     // The decimals of the prices written, 1 to kMaxPriceDecimals; read once for every converted file.
     virtual int priceDecimals() const { return kDefaultPriceDecimals; }
     // The four options above that shape a record, read once for every record written: one call where a
@@ -149,6 +152,7 @@ struct ConversionSettings {
     bool russianLog = false;
     char decimalChar = '.';
     DateOrder dateOrder = DateOrder::kAutomatic;
+    char decimalMark = 0;
     int priceDecimals = kDefaultPriceDecimals;
 
     bool operator==(const ConversionSettings&) const = default;
@@ -169,6 +173,7 @@ class FixedOptions final : public ConversionOptions {
     bool russianLog() const override { return settings_.russianLog; }
     char decimalChar() const override { return settings_.decimalChar; }
     DateOrder dateOrder() const override { return settings_.dateOrder; }
+    char decimalMark() const override { return settings_.decimalMark; }
     int priceDecimals() const override { return settings_.priceDecimals; }
     RecordOptions recordOptions() const override {
         return {settings_.addPerField, settings_.addMs7Period, settings_.addPeriodToSymbol,

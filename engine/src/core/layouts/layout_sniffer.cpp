@@ -8,15 +8,22 @@
 namespace tarnix {
 namespace {
 
-bool EveryLineReads(const SampleTable& table, const QuoteLayout& layout) {
+// A layout is taken when at most one sampled line in ten fails it: the lines that fail are then refused
+// by the reading with their line number, instead of the file going to a reading that says less. What the
+// user asked for (a date order, a decimal mark) holds whatever the sample says.
+bool ReadsEnough(const SampleTable& table, const QuoteLayout& layout, const SniffContext& context) {
+    if (context.dateOrder != DateOrder::kAutomatic || context.decimalMark != 0) return true;
     LayoutLineReader reader(layout);
     QuoteLine quote;
-    try {
-        for (const SampleRow& row : table.data()) reader.Read(row.line, false, quote);
-    } catch (const ConversionError&) {
-        return false;
+    std::size_t failed = 0;
+    for (const SampleRow& row : table.data()) {
+        try {
+            reader.Read(row.line, false, quote);
+        } catch (const ConversionError&) {
+            ++failed;
+        }
     }
-    return true;
+    return failed * 10 <= table.data().size();
 }
 
 std::optional<QuoteLayout> LayoutOf(const SampleTable& table, const SniffContext& context) {
@@ -32,8 +39,8 @@ std::optional<QuoteLayout> LayoutOf(const SampleTable& table, const SniffContext
     AssignPositionalRoles(table, dates.column, layout);
     if (!SettlePrices(context, layout)) return std::nullopt;
     layout.dateForm = ResolveDateForm(table, dates, layout.ColumnOf(ColumnRole::kTicker), context);
-    layout.decimalMark = DecideDecimalMark(table, layout);
-    if (!EveryLineReads(table, layout)) return std::nullopt;
+    DecideDecimalMark(table, context.decimalMark, layout);
+    if (!ReadsEnough(table, layout, context)) return std::nullopt;
     return layout;
 }
 

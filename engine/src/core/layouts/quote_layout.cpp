@@ -158,7 +158,9 @@ std::string DescribeLayout(const QuoteLayout& layout, bool russian) {
     }
     if (text.back() == ',') text.pop_back();
     text += russian ? ", десятичный знак " : ", decimal ";
-    return text + ShownMark(layout.decimalMark);
+    text += ShownMark(layout.decimalMark);
+    if (layout.decimalMarkAssumed) text += russian ? " (предположительно)" : " (assumed)";
+    return text;
 }
 
 bool IsBlankLine(std::string_view line) {
