@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tarnix {
 
@@ -16,5 +17,11 @@ class ConversionError : public std::runtime_error {
   private:
     std::string message_;
 };
+
+// The failure of a field that does not read: "'<text>' is not a valid <what>", the text as the field holds
+// it.
+[[noreturn]] inline void ThrowNotValid(std::string_view text, std::string_view what) {
+    throw ConversionError("'" + std::string(text) + "' is not a valid " + std::string(what));
+}
 
 }  // namespace tarnix

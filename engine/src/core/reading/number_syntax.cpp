@@ -162,10 +162,6 @@ std::optional<Int> TryParseIntegerAs(std::string_view text) {
     return static_cast<Int>(negative ? static_cast<Unsigned>(Unsigned{0} - value) : value);
 }
 
-[[noreturn]] void ThrowNotAnInteger(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
-}
-
 }  // namespace
 
 const char* ReadDigits(const char* p, const char* end, std::uint64_t& digits) {
@@ -284,12 +280,12 @@ std::optional<std::int64_t> TryParseInteger64(std::string_view text) {
 
 std::int32_t ParseInteger(std::string_view text) {
     if (const auto value = TryParseInteger(text)) return *value;
-    ThrowNotAnInteger(text);
+    ThrowNotValid(text, "integer value");
 }
 
 std::int64_t ParseInteger64(std::string_view text) {
     if (const auto value = TryParseInteger64(text)) return *value;
-    ThrowNotAnInteger(text);
+    ThrowNotValid(text, "integer value");
 }
 
 std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t extraMarkAt) {
@@ -324,17 +320,22 @@ std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t
 namespace {
 
 // The price texts beyond the plain decimals, kept apart so that the plain path stays small.
-[[gnu::noinline]] float ParseUnusualQuoteNumber(std::string_view text, DecimalMarks marks) {
-    if (text.empty()) return 0.0f;
-    // Only the first other mark counts as a decimal mark: "1,234.5" then holds two marks and gives 0.
-    return TryParseFloat(text, marks.decimal, text.find(marks.other)).value_or(0.0f);
+[[gnu::noinline]] std::optional<float> TryParseUnusualQuoteNumber(std::string_view text, DecimalMarks marks) {
+    // Only the first other mark counts as a decimal mark: "1,234.5" then holds two marks and does not
+    // convert.
+    return TryParseFloat(text, marks.decimal, text.find(marks.other));
 }
 
 }  // namespace
 
+std::optional<float> TryParseQuoteNumber(std::string_view text, DecimalMarks marks) {
+    if (const auto plain = TryParsePlainDecimal(text, marks)) return plain;
+    return TryParseUnusualQuoteNumber(text, marks);
+}
+
 float ParseQuoteNumber(std::string_view text, DecimalMarks marks) {
-    if (const auto plain = TryParsePlainDecimal(text, marks)) return *plain;
-    return ParseUnusualQuoteNumber(text, marks);
+    if (const auto value = TryParseQuoteNumber(text, marks)) return *value;
+    ThrowNotValid(text, "floating point value");
 }
 
 }  // namespace tarnix

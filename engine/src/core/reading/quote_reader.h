@@ -111,6 +111,9 @@ struct QuoteLine {
     float low = 0;
     float close = 0;
     std::int64_t volume = 0;
+    // The eight characters of the last date found real, as one word: most lines repeat the date of the line
+    // before, and are not read again for it.
+    std::uint64_t realDate = 0;
 };
 
 template <typename Word>
@@ -152,8 +155,9 @@ void AnalyseFirstLine(QuoteReader& reader);
 bool ReadNextLine(QuoteReader& reader);
 
 // Takes the fields of `line` into `quote`; `quote.date` is a view into `line`. False for a line of 10
-// characters or fewer. Raises ConversionError when the hours, minutes or (with `volumeCounting`) the volume
-// are not integers.
+// characters or fewer. Raises ConversionError for a field that does not read, in this order: hours or minutes
+// that are not integers, a date that is not YYYYMMDD of a real day, a time outside 00:00-23:59, a price that
+// does not convert (an empty one included), and (with `volumeCounting`) a volume that is not an integer.
 // `stopAfter` tells that the line is followed as reader.line is: by a character that is no digit or decimal
 // mark, and QuoteReader::kReadableAfterLine bytes that may be read. The numbers are then read without looking
 // out for the end of the line, and padded decimals a word at a time.
