@@ -130,13 +130,15 @@ TEST(FoldQuote, FoldsQuotesIntoBarsLabelledByTheirEnd) {
     }
 }
 
-TEST(FoldQuote, FailsTheFileOnADateThatIsNotRealOrHasNoNextDay) {
+TEST(FoldQuote, FailsTheFileOnAValueThatDoesNotReadOrADateWithoutANextDay) {
     // A first line in the design's layout keeps the file in the design reading; its open of 0 writes no bar.
     const std::string designStart = "SBER,20240130,100000,0,0,0,0";
     const std::pair<const char*, const char*> cases[] = {
         {"SBER,31.01.2024,235900,1,1,1,1", "Error: '31.01.2024' is not a valid date"},
         {"SBER,20240230,235900,1,1,1,1", "Error: '20240230' is not a valid date"},
         {"SBER,99991231,235900,1,1,1,1", "Error: Invalid argument to date encode"},
+        {"SBER,20240131,999999,1,1,1,1", "Error: '999999' is not a valid time"},
+        {"SBER,20240131,100500,NaN,1,1,1", "Error: 'NaN' is not a valid floating point value"},
     };
     for (const auto& [line, error] : cases) {
         const Converted converted = ConvertWithInterval({designStart, line}, "7");

@@ -335,7 +335,7 @@ std::optional<float> TryParseQuoteNumber(std::string_view text, DecimalMarks mar
 
 float ParseQuoteNumber(std::string_view text, DecimalMarks marks) {
     if (const auto value = TryParseQuoteNumber(text, marks)) return *value;
-    ThrowNotValid(text, "floating point value");
+    ThrowDesignValueNotValid(text, "floating point value");
 }
 
 }  // namespace tarnix

@@ -285,8 +285,8 @@ void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCount
     // The time has exactly six characters: the open starts at the eighth character after the date's comma.
     const auto hours = ParseIntegerField<std::int32_t>(CopyClamped(line, cd + 1, 2));
     const auto minutes = ParseIntegerField<std::int32_t>(CopyClamped(line, cd + 3, 2));
-    if (!IsRealDesignDate(quote.date, quote.realDate)) ThrowNotValid(quote.date, "date");
-    if (!IsTimeOfDay(hours, minutes)) ThrowNotValid(CopyClamped(line, cd + 1, 6), "time");
+    if (!IsRealDesignDate(quote.date, quote.realDate)) ThrowDesignValueNotValid(quote.date, "date");
+    if (!IsTimeOfDay(hours, minutes)) ThrowDesignValueNotValid(CopyClamped(line, cd + 1, 6), "time");
     quote.minute = hours * kMinutesPerHour + minutes;
 
     const LinePos d1 = FindCommaFrom(line, cd + 9);
