@@ -26,7 +26,8 @@ void CheckFloat(std::string_view text, char mark) {
     namespace ref = tarnix::reference;
     Require(ref::SameFloatConversion(tarnix::TryParseFloat(text, mark), ref::ParseFloatText(text, mark)));
     const auto marks = tarnix::DecimalMarks::For(mark);
-    Require(tarnix::ParseQuoteNumber(text, marks) == ref::ParsePrice(text, mark, marks.other));
+    Require(ref::SameFloatConversion(tarnix::TryParseQuoteNumber(text, marks),
+                                     ref::ParsePrice(text, mark, marks.other)));
 }
 
 // Four bytes of the single, then one for the decimals of the record (1 to 8; 4 without it).

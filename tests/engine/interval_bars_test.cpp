@@ -96,10 +96,10 @@ TEST(FoldQuote, FoldsQuotesIntoBarsLabelledByTheirEnd) {
          "300",
          {"SBER,20240131,200100,1,1,1,1"},
          {"SBER,20240201,010000,1.,1.,1.,1."}},
-        {"interval 1440 with an hour of 25: the rollover is applied once",
-         "1440",
-         {"SBER,20240131,250000,1,1,1,1"},
-         {"SBER,20240201,240000,1.,1.,1.,1."}},
+        {"interval 3000: the rollover is applied once",
+         "3000",
+         {"SBER,20240131,010000,1,1,1,1"},
+         {"SBER,20240201,260000,1.,1.,1.,1."}},
         {"a new date writes the pending bar under the old date before its end",
          "60",
          {"SBER,20240131,100100,1,1,1,1", "SBER,20240201,100200,2,2,2,2"},
@@ -130,12 +130,15 @@ TEST(FoldQuote, FoldsQuotesIntoBarsLabelledByTheirEnd) {
     }
 }
 
-TEST(FoldQuote, FailsTheFileOnARolloverFromADateThatDoesNotExist) {
+TEST(FoldQuote, FailsTheFileOnAValueThatDoesNotReadOrADateWithoutANextDay) {
     // A first line in the design's layout keeps the file in the design reading; its open of 0 writes no bar.
     const std::string designStart = "SBER,20240130,100000,0,0,0,0";
     const std::pair<const char*, const char*> cases[] = {
-        {"SBER,31.01.2024,235900,1,1,1,1", "Error: '31.0' is not a valid integer value"},
-        {"SBER,20240230,235900,1,1,1,1", "Error: Invalid argument to date encode"},
+        {"SBER,31.01.2024,235900,1,1,1,1", "Error: '31.01.2024' is not a valid date"},
+        {"SBER,20240230,235900,1,1,1,1", "Error: '20240230' is not a valid date"},
+        {"SBER,99991231,235900,1,1,1,1", "Error: Invalid argument to date encode"},
+        {"SBER,20240131,999999,1,1,1,1", "Error: '999999' is not a valid time"},
+        {"SBER,20240131,100500,NaN,1,1,1", "Error: 'NaN' is not a valid floating point value"},
     };
     for (const auto& [line, error] : cases) {
         const Converted converted = ConvertWithInterval({designStart, line}, "7");

@@ -76,16 +76,20 @@ TEST(IntegerSyntax, RejectsEverythingElseAtBothWidths) {
 
 TEST(IntegerSyntax, FailureNamesTheConvertedText) {
     test::ExpectConversionError([] { ParseInteger("9 "); }, "'9 ' is not a valid integer value");
+    test::ExpectConversionError([] { ParseQuoteNumber("1.2.3"); },
+                                "'1.2.3' is not a valid floating point value");
 }
+
+constexpr std::optional<float> kRefused;
 
 struct PriceCase {
     const char* text;
-    float expected;
+    std::optional<float> expected;
 };
 
 void ExpectPrices(char decimalChar, std::initializer_list<PriceCase> cases) {
     for (const PriceCase& c : cases) {
-        const float value = ParseQuoteNumber(c.text, DecimalMarks::For(decimalChar));
+        const std::optional<float> value = TryParseQuoteNumber(c.text, DecimalMarks::For(decimalChar));
         // Bit-exact: prices are single precision from the moment they are read.
         EXPECT_EQ(value, c.expected) << "text: '" << c.text << "' with decimal char '" << decimalChar << "'";
     }
@@ -96,13 +100,13 @@ TEST(FloatSyntax, ConvertsWithDotAsLocalSeparator) {
                           //  text              expected
                           {"25.10", 25.1f},
                           {"25,10", 25.1f},
-                          {"1,234.5", 0.0f},  // two decimal marks after the swap
-                          {"1.234,5", 0.0f},
+                          {"1,234.5", kRefused},  // two decimal marks after the swap
+                          {"1.234,5", kRefused},
                           {"1E38", 1e38f},
-                          {"1e39", 0.0f},
+                          {"1e39", kRefused},
                           {"3.4028235e38", FLT_MAX},
-                          {"3.40282357e38", 0.0f},  // rounds beyond the largest single
-                          {"1e-50", 0.0f},
+                          {"3.40282357e38", kRefused},  // rounds beyond the largest single
+                          {"1e-50", kRefused},
                           {"1.4e-45", 1.4e-45f},
                           {"  1.5  ", 1.5f},
                           {"+1.5", 1.5f},
@@ -113,13 +117,13 @@ TEST(FloatSyntax, ConvertsWithDotAsLocalSeparator) {
                           {"1e", 1.0f},
                           {"1E+", 1.0f},
                           {"2.5e-1", 0.25f},
-                          {"e5", 0.0f},
-                          {"1.5x", 0.0f},
-                          {"\t1", 0.0f},
-                          {"1 000", 0.0f},
-                          {"", 0.0f},
-                          {"-", 0.0f},
-                          {"1,5,", 0.0f},
+                          {"e5", kRefused},
+                          {"1.5x", kRefused},
+                          {"\t1", kRefused},
+                          {"1 000", kRefused},
+                          {"", kRefused},
+                          {"-", kRefused},
+                          {"1,5,", kRefused},
                           {"12.345678", 12.345678f},
                           {"485.5600000", 485.56f},
                           {"0.0245000", 0.0245f},
@@ -129,6 +133,13 @@ TEST(FloatSyntax, ConvertsWithDotAsLocalSeparator) {
                           {"8388609.5000000", 8388610.0f},
                           {"9007199254740993", 9007199254740992.0f},
                           {"0.000000000000000000000000000000000000000000001", 1.4e-45f},
+                          {"0", 0.0f},
+                          {"0.00", 0.0f},
+                          {"abc", kRefused},
+                          {"NaN", kRefused},
+                          {"1x", kRefused},
+                          {"1.2.3", kRefused},
+                          {"1E39", kRefused},
                       });
 }
 
@@ -136,8 +147,8 @@ TEST(FloatSyntax, ConvertsWithCommaAsLocalSeparator) {
     ExpectPrices(',', {
                           {"25,10", 25.1f},
                           {"25.10", 25.1f},
-                          {"1,234.5", 0.0f},
-                          {"1.234,5", 0.0f},
+                          {"1,234.5", kRefused},
+                          {"1.234,5", kRefused},
                           {" -0,5 ", -0.5f},
                           {"1E38", 1e38f},
                       });
@@ -145,8 +156,8 @@ TEST(FloatSyntax, ConvertsWithCommaAsLocalSeparator) {
 
 TEST(FloatSyntax, LongTextsConvertExactly) {
     const std::string longZeros = "0." + std::string(300, '0') + "1e301";
-    EXPECT_EQ(ParseQuoteNumber(longZeros), 1.0f);
-    EXPECT_EQ(ParseQuoteNumber(std::string(400, '9') + "e-400"), 1.0f);
+    EXPECT_EQ(TryParseQuoteNumber(longZeros), 1.0f);
+    EXPECT_EQ(TryParseQuoteNumber(std::string(400, '9') + "e-400"), 1.0f);
 }
 
 // The single nearest to a plain decimal text, by the general conversion.
@@ -169,7 +180,7 @@ TEST(FloatSyntax, PlainDecimalsConvertAsTheGeneralConversionDoes) {
         const std::string fraction = digits(random() % 13);
         const std::string text = integer + (random() % 4 != 0 ? "." : "") += fraction;
         if (text.empty() || text == ".") continue;
-        const float value = ParseQuoteNumber(text);
+        const float value = TryParseQuoteNumber(text).value_or(-1.0f);
         ASSERT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(ReferenceValue(text)))
             << text;
     }

@@ -183,6 +183,9 @@ TEST(LayoutSniffer, TheDesignReadingKeepsFilesWhoseFirstDataLineIsOfItsLayout) {
         {" <TICKER> , <DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\nSBER,20240131,100500,1,2,3,4\r\n",
          true},
         {"SBER,20240131,100500,1,2,3,4\r\n", true},
+        // Values that do not read in lines of the design's shape: the design reading refuses them by name.
+        {"SBER,20241331,100500,1,2,3,4\r\n", true},
+        {"SBER,20240131,999999,abc,2,3,4\r\n", true},
         {"<TICKER>,<PER>,<DATE>,<TIME>,<LAST>,<VOL>\r\n" + line, false},
         {"<TICKER>,<DATE>,<PER>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n" + line, false},
         {"SBER,5,240131,100500,250.5,251,250.1,250.75\r\n", false},

@@ -365,12 +365,11 @@ inline bool SameFloatConversion(std::optional<float> engine, std::optional<float
     return engine.has_value() == exact.has_value() && engine.value_or(0.0f) == exact.value_or(0.0f);
 }
 
-// A price field: empty gives 0; the first `otherMark` becomes `mark`; a text that does not convert gives 0.
-inline float ParsePrice(std::string_view text, char mark, char otherMark) {
-    if (text.empty()) return 0.0f;
+// A price field: the first `otherMark` becomes `mark`; nothing for a text that does not convert.
+inline std::optional<float> ParsePrice(std::string_view text, char mark, char otherMark) {
     std::string copy(text);
     if (const std::size_t other = copy.find(otherMark); other != std::string::npos) copy[other] = mark;
-    return ParseFloatText(copy, mark).value_or(0.0f);
+    return ParseFloatText(copy, mark);
 }
 
 }  // namespace tarnix::reference

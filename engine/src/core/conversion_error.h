@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tarnix {
 
@@ -16,5 +17,26 @@ class ConversionError : public std::runtime_error {
   private:
     std::string message_;
 };
+
+// The message of a field that does not read: "'<text>' is not a valid <what>", the text as the field holds
+// it.
+inline std::string NotValidMessage(std::string_view text, std::string_view what) {
+    return "'" + std::string(text) + "' is not a valid " + std::string(what);
+}
+
+[[noreturn]] inline void ThrowNotValid(std::string_view text, std::string_view what) {
+    throw ConversionError(NotValidMessage(text, what));
+}
+
+// A date, time or price of a line in the design's layout that does not read: the line has the design's shape,
+// so the design reading refuses it rather than handing the file to another layout.
+class DesignValueError : public ConversionError {
+  public:
+    using ConversionError::ConversionError;
+};
+
+[[noreturn]] inline void ThrowDesignValueNotValid(std::string_view text, std::string_view what) {
+    throw DesignValueError(NotValidMessage(text, what));
+}
 
 }  // namespace tarnix

@@ -66,6 +66,8 @@ bool TakesDesignReading(std::string_view sample, bool wholeFile) {
     try {
         QuoteLine quote;
         SplitQuoteLine(data->text, layout, true, DecimalMarks{}, quote);
+    } catch (const DesignValueError&) {
+        // A value that does not read in a line of the design's shape: the design reading refuses it by name.
     } catch (const ConversionError&) {
         return false;
     }

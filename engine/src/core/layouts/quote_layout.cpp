@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/conversion_error.h"
+#include "core/reading/byte_words.h"
 #include "core/reading/number_syntax.h"
 #include "tarnix/text_case.h"
 
@@ -111,24 +112,6 @@ std::string_view RoleTag(ColumnRole role, bool onePrice) {
             break;
     }
     return "-";
-}
-
-// The first `c` from `p` on, or `end`. Eight characters at a time: a byte of the word equals `c` exactly
-// where the XOR leaves a zero byte, and the lowest flagged byte is always a true one.
-const char* FindByte(const char* p, const char* end, char c) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; end - p >= 8; p += 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, p, sizeof word);
-            word ^= kOnes * static_cast<unsigned char>(c);
-            if (const std::uint64_t found = (word - kOnes) & ~word & kHighBits; found != 0)
-                return p + std::countr_zero(found) / 8;
-        }
-    }
-    while (p != end && *p != c) ++p;
-    return p;
 }
 
 std::string ShownMark(char c) {

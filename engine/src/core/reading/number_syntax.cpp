@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "core/conversion_error.h"
+#include "core/reading/byte_words.h"
 
 namespace tarnix {
 namespace {
@@ -130,9 +131,8 @@ std::size_t TrailingZeros(std::string_view text) {
     std::size_t zeros = 0;
     if constexpr (std::endian::native == std::endian::little) {
         for (; text.size() - zeros >= kWord; zeros += kWord) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, text.data() + (text.size() - zeros - kWord), kWord);
-            word ^= 0x3030303030303030u;  // a '0' becomes a zero byte
+            // A '0' becomes a zero byte.
+            const std::uint64_t word = LoadWord(text.data() + (text.size() - zeros - kWord)) ^ EveryByte('0');
             if (word != 0) return zeros + static_cast<std::size_t>(std::countl_zero(word)) / 8;
         }
     }
@@ -160,10 +160,6 @@ std::optional<Int> TryParseIntegerAs(std::string_view text) {
     if (!magnitude) return std::nullopt;
     const auto value = static_cast<Unsigned>(*magnitude);
     return static_cast<Int>(negative ? static_cast<Unsigned>(Unsigned{0} - value) : value);
-}
-
-[[noreturn]] void ThrowNotAnInteger(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
 }
 
 }  // namespace
@@ -199,24 +195,12 @@ const char* ScanPlainDecimal(const char* p, const char* end, DecimalMarks marks,
 
 namespace {
 
-constexpr std::uint64_t EveryByte(std::uint64_t value) {
-    return value * 0x0101010101010101u;
-}
-
-// The high bit of every byte that is not a decimal digit. Only the lowest flag is sure: a byte of 0x8A or
-// more carries into the next.
-std::uint64_t NonDigitBytes(std::uint64_t bytes) {
-    const std::uint64_t values = bytes ^ EveryByte('0');
-    return ((values + EveryByte(0x80 - 10)) | values) & EveryByte(0x80);
-}
-
 // The decimals from `p` on, of which the eight bytes at `p` may be read and the first non-digit ends them.
 // Zeros that end them leave the value as it is: from three up to seven decimals, they are told apart in one
 // word and only the digits before them are read. Fewer decimals, or more, are read as they come.
 const char* ReadDecimalsToStop(const char* p, PlainDecimal& number) {
     constexpr std::size_t kFewDecimals = 2;
-    std::uint64_t bytes = 0;
-    std::memcpy(&bytes, p, sizeof bytes);
+    const std::uint64_t bytes = LoadWord(p);
     const std::uint64_t nonDigits = NonDigitBytes(bytes);
     const std::uint64_t fewFlags = EveryByte(0x80) >> (8 * (sizeof bytes - kFewDecimals - 1));
     if (nonDigits == 0 || (nonDigits & fewFlags) != 0 || std::endian::native != std::endian::little) {
@@ -284,12 +268,12 @@ std::optional<std::int64_t> TryParseInteger64(std::string_view text) {
 
 std::int32_t ParseInteger(std::string_view text) {
     if (const auto value = TryParseInteger(text)) return *value;
-    ThrowNotAnInteger(text);
+    ThrowNotValid(text, "integer value");
 }
 
 std::int64_t ParseInteger64(std::string_view text) {
     if (const auto value = TryParseInteger64(text)) return *value;
-    ThrowNotAnInteger(text);
+    ThrowNotValid(text, "integer value");
 }
 
 std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t extraMarkAt) {
@@ -324,17 +308,22 @@ std::optional<float> TryParseFloat(std::string_view text, char mark, std::size_t
 namespace {
 
 // The price texts beyond the plain decimals, kept apart so that the plain path stays small.
-[[gnu::noinline]] float ParseUnusualQuoteNumber(std::string_view text, DecimalMarks marks) {
-    if (text.empty()) return 0.0f;
-    // Only the first other mark counts as a decimal mark: "1,234.5" then holds two marks and gives 0.
-    return TryParseFloat(text, marks.decimal, text.find(marks.other)).value_or(0.0f);
+[[gnu::noinline]] std::optional<float> TryParseUnusualQuoteNumber(std::string_view text, DecimalMarks marks) {
+    // Only the first other mark counts as a decimal mark: "1,234.5" then holds two marks and does not
+    // convert.
+    return TryParseFloat(text, marks.decimal, text.find(marks.other));
 }
 
 }  // namespace
 
+std::optional<float> TryParseQuoteNumber(std::string_view text, DecimalMarks marks) {
+    if (const auto plain = TryParsePlainDecimal(text, marks)) return plain;
+    return TryParseUnusualQuoteNumber(text, marks);
+}
+
 float ParseQuoteNumber(std::string_view text, DecimalMarks marks) {
-    if (const auto plain = TryParsePlainDecimal(text, marks)) return *plain;
-    return ParseUnusualQuoteNumber(text, marks);
+    if (const auto value = TryParseQuoteNumber(text, marks)) return *value;
+    ThrowDesignValueNotValid(text, "floating point value");
 }
 
 }  // namespace tarnix

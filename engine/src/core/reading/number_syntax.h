@@ -85,8 +85,11 @@ std::optional<float> PlainDecimalValue(const PlainDecimal& number);
 // digits before them alone are read.
 std::optional<float> PlainDecimalTextValue(std::string_view text, DecimalMarks marks);
 
-// A price field: the first `marks.other` counts as `marks.decimal`, so "1,5" and "1.5" agree. Never fails:
-// a text that does not convert gives 0.
+// A price field: the first `marks.other` counts as `marks.decimal`, so "1,5" and "1.5" agree. Nothing for a
+// text that does not convert, the empty one included, or whose value lies beyond single precision.
+std::optional<float> TryParseQuoteNumber(std::string_view text, DecimalMarks marks = {});
+// TryParseQuoteNumber, raising DesignValueError "'<text>' is not a valid floating point value" on failure: a
+// price that does not read would make wrong bars, or lose one where it is the open.
 float ParseQuoteNumber(std::string_view text, DecimalMarks marks = {});
 
 }  // namespace tarnix

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/conversion_error.h"
+#include "core/reading/date_time_text.h"
 #include "core/reading/number_syntax.h"
 #include "tarnix/text_case.h"
 
@@ -20,6 +21,36 @@ constexpr std::size_t kInitialBufferSize = std::size_t{64} * 1024;
 // make the buffer grow with the whole file.
 constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 constexpr char kCtrlZ = '\x1A';
+constexpr std::int32_t kHoursPerDay = 24;
+constexpr std::int32_t kMinutesPerHour = 60;
+
+bool IsTimeOfDay(std::int32_t hours, std::int32_t minutes) {
+    return hours >= 0 && hours < kHoursPerDay && minutes >= 0 && minutes < kMinutesPerHour;
+}
+
+// Whether `date` is eight digits YYYYMMDD of a real day. The last date found real is kept in `realDate`.
+bool IsRealDesignDate(std::string_view date, std::uint64_t& realDate) {
+    constexpr std::size_t kDateLength = 8;
+    if (date.size() != kDateLength) return false;
+    const auto word = LoadWord<std::uint64_t>(date.data());
+    if (word == realDate) return true;
+    std::uint64_t digits = 0;
+    if (ReadDigits(date.data(), date.data() + kDateLength, digits) != date.data() + kDateLength) return false;
+    const CivilDate day{static_cast<std::int32_t>(digits / 10000),
+                        static_cast<std::int32_t>(digits / 100 % 100),
+                        static_cast<std::int32_t>(digits % 100)};
+    if (!IsRealDate(day)) return false;
+    realDate = word;
+    return true;
+}
+
+// The price field of `count` characters from `start`. Every search for the comma after a price starts two
+// characters after the one before it, as if no price were empty: an empty field swallows the comma after it
+// and the fields behind it would shift, so a text that starts with that comma fails as the empty price.
+float PriceField(std::string_view line, LinePos start, LinePos count, DecimalMarks marks) {
+    const std::string_view text = CopyClamped(line, start, count);
+    return ParseQuoteNumber(text.starts_with(',') ? std::string_view() : text, marks);
+}
 
 // The one pass of SplitPlainLine over a line, field by field. Each step takes a field that ends at a comma
 // or, for the last one, at the end of the line, and moves past that comma.
@@ -50,7 +81,10 @@ class PlainLineScan {
         if (end_ - p_ < kTimeAndSeparator) return false;
         std::uint64_t hhmm = 0;
         if (ReadDigits(p_, p_ + 4, hhmm) != p_ + 4) return false;
-        minute = static_cast<std::int32_t>(hhmm / 100 * 60 + hhmm % 100);
+        const auto hours = static_cast<std::int32_t>(hhmm / 100);
+        const auto minutes = static_cast<std::int32_t>(hhmm % 100);
+        if (!IsTimeOfDay(hours, minutes)) return false;
+        minute = hours * kMinutesPerHour + minutes;
         p_ += kTimeAndSeparator;
         return true;
     }
@@ -251,23 +285,23 @@ void SplitByPositions(std::string_view line, FileLayout layout, bool volumeCount
     // The time has exactly six characters: the open starts at the eighth character after the date's comma.
     const auto hours = ParseIntegerField<std::int32_t>(CopyClamped(line, cd + 1, 2));
     const auto minutes = ParseIntegerField<std::int32_t>(CopyClamped(line, cd + 3, 2));
-    quote.minute = hours * 60 + minutes;
+    if (!IsRealDesignDate(quote.date, quote.realDate)) ThrowDesignValueNotValid(quote.date, "date");
+    if (!IsTimeOfDay(hours, minutes)) ThrowDesignValueNotValid(CopyClamped(line, cd + 1, 6), "time");
+    quote.minute = hours * kMinutesPerHour + minutes;
 
-    // Each price is taken to be at least one character long, so every search starts two characters after
-    // the previous comma: an empty field swallows the comma after it.
     const LinePos d1 = FindCommaFrom(line, cd + 9);
-    quote.open = ParseQuoteNumber(CopyClamped(line, cd + 8, d1 - cd - 8), marks);
+    quote.open = PriceField(line, cd + 8, d1 - cd - 8, marks);
     const LinePos d2 = FindCommaFrom(line, d1 + 2);
-    quote.high = ParseQuoteNumber(CopyClamped(line, d1 + 1, d2 - d1 - 1), marks);
+    quote.high = PriceField(line, d1 + 1, d2 - d1 - 1, marks);
     const LinePos d3 = FindCommaFrom(line, d2 + 2);
-    quote.low = ParseQuoteNumber(CopyClamped(line, d2 + 1, d3 - d2 - 1), marks);
+    quote.low = PriceField(line, d2 + 1, d3 - d2 - 1, marks);
     const LinePos d4 = FindCommaFrom(line, d3 + 2);
     quote.volume = 0;
     if (d4 == 0) {
-        quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, length - d3), marks);
+        quote.close = PriceField(line, d3 + 1, length - d3, marks);
         return;
     }
-    quote.close = ParseQuoteNumber(CopyClamped(line, d3 + 1, d4 - d3 - 1), marks);
+    quote.close = PriceField(line, d3 + 1, d4 - d3 - 1, marks);
     if (volumeCounting) {
         const LinePos d5 = FindCommaFrom(line, d4 + 2);
         const std::string_view text =
@@ -281,8 +315,10 @@ bool SplitPlainLine(std::string_view line, FileLayout layout, bool volumeCountin
     PlainLineScan scan(line, marks, stopAfter);
     std::string_view ticker;
     std::string_view period;
-    if (!scan.TakeText(ticker) || (layout.hasPeriod && !scan.TakeText(period)) || !scan.TakeText(quote.date))
+    if (!scan.TakeText(ticker) || (layout.hasPeriod && !scan.TakeText(period)) ||
+        !scan.TakeText(quote.date) || !IsRealDesignDate(quote.date, quote.realDate)) {
         return false;
+    }
     AssignUpperCase(quote.ticker, ticker);
     if (!scan.TakeMinute(quote.minute) || !scan.TakePrice(quote.open) || !scan.TakePrice(quote.high) ||
         !scan.TakePrice(quote.low) || !scan.TakePrice(quote.close)) {

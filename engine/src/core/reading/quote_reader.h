@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/byte_streams.h"
+#include "core/reading/byte_words.h"
 #include "core/reading/line_marks.h"
 #include "core/reading/number_syntax.h"
 
@@ -32,25 +33,10 @@ inline std::string_view CopyClamped(std::string_view line, LinePos start, LinePo
 // Position of the first "," at or after `from`, or 0.
 inline LinePos FindCommaFrom(std::string_view text, LinePos from) {
     if (from < 1) from = 1;
-    const auto length = static_cast<LinePos>(text.size());
-    LinePos pos = from;
-    if constexpr (std::endian::native == std::endian::little) {
-        // Eight characters at a time: a byte of the word equals ',' exactly where the XOR leaves a zero
-        // byte, and the lowest flagged byte is always a true one.
-        constexpr std::uint64_t kOnes = 0x0101010101010101u;
-        constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-        for (; pos + 7 <= length; pos += 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, text.data() + (pos - 1), sizeof word);
-            word ^= kOnes * ',';
-            if (const std::uint64_t commas = (word - kOnes) & ~word & kHighBits; commas != 0)
-                return pos + std::countr_zero(commas) / 8;
-        }
-    }
-    for (; pos <= length; ++pos) {
-        if (text[static_cast<std::size_t>(pos - 1)] == ',') return pos;
-    }
-    return 0;
+    if (from > static_cast<LinePos>(text.size())) return 0;
+    const char* const end = text.data() + text.size();
+    const char* const comma = FindByte(text.data() + (from - 1), end, ',');
+    return comma == end ? 0 : comma - text.data() + 1;
 }
 
 // What the first line of a quote file tells about all of its lines.
@@ -111,14 +97,10 @@ struct QuoteLine {
     float low = 0;
     float close = 0;
     std::int64_t volume = 0;
+    // The eight characters of the last date found real, as one word: most lines repeat the date of the line
+    // before, and are not read again for it.
+    std::uint64_t realDate = 0;
 };
-
-template <typename Word>
-Word LoadWord(const char* p) {
-    Word word{};
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
 
 // Whether two texts are the same. Tickers and dates are short: from 4 to 16 characters they are compared in
 // two overlapping words rather than by a call.
@@ -152,8 +134,9 @@ void AnalyseFirstLine(QuoteReader& reader);
 bool ReadNextLine(QuoteReader& reader);
 
 // Takes the fields of `line` into `quote`; `quote.date` is a view into `line`. False for a line of 10
-// characters or fewer. Raises ConversionError when the hours, minutes or (with `volumeCounting`) the volume
-// are not integers.
+// characters or fewer. Raises ConversionError for a field that does not read, in this order: hours or minutes
+// that are not integers, a date that is not YYYYMMDD of a real day, a time outside 00:00-23:59, a price that
+// does not convert (an empty one included), and (with `volumeCounting`) a volume that is not an integer.
 // `stopAfter` tells that the line is followed as reader.line is: by a character that is no digit or decimal
 // mark, and QuoteReader::kReadableAfterLine bytes that may be read. The numbers are then read without looking
 // out for the end of the line, and padded decimals a word at a time.
