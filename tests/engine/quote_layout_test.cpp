@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -236,7 +237,7 @@ struct MemoryRun {
     std::string log;
     std::string bars5;
 
-    explicit MemoryRun(const std::string& bytes, const std::string& name = "q.txt") {
+    explicit MemoryRun(const std::string& bytes, const std::string& name = "q.txt", bool russian = false) {
         test::MemoryStore store("/quotes/");
         store.AddFile(name, bytes);
         ConversionSettings settings;
@@ -244,6 +245,7 @@ struct MemoryRun {
         settings.intervalEnabled = {true, true, true, true, true};
         settings.customIntervalText = "7";
         settings.withVolume = true;
+        settings.russianLog = russian;
         test::RecordingReport report;
         RunConversion(store, FixedOptions(settings), report);
         log = report.LogText();
@@ -325,26 +327,40 @@ TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
     }
 }
 
-TEST(LayoutReader, ALineThatDoesNotReadEndsTheFileAndASampleThatDoesNotGoesTheDesignWay) {
-    // Blank lines pass anywhere: they push a bad line out of the sample, which decides the layout.
-    const std::string head = "Date;Time;Open;High;Low;Close;Volume\n31.01.2024;10:05;1;2;0,5;1,5;7\n" +
-                             std::string(kLayoutSampleSize, '\n');
+TEST(LayoutReader, EveryLineIsReadOrEndsTheFileWithItsNumberAndASampleThatDoesNotGoesTheDesignWay) {
+    // 1.2 MB of quotes: the lines after the first mebibyte are read as the sample decided.
+    std::string head = "Date;Time;Open;High;Low;Close;Volume\n";
+    while (head.size() < 1'200'000) head += "31.01.2024;10:05;1;2;0,5;1,5;7\n";
+    const auto last = std::to_string(std::count(head.begin(), head.end(), '\n') + 1);
     const struct {
         std::string file;
-        std::string error;
+        bool russian;
+        std::string error;  // without the line's number; none for a file that converts
     } cases[] = {
-        {head + "31.13.2024;10:05;1;2;0,5;1,5;7\n", "'31.13.2024' is not a valid date"},
-        {head + "31.01.2024;10:75;1;2;0,5;1,5;7\n", "'10:75' is not a valid time"},
-        {head + "31.01.2024;10:10;1;n/a;0,5;1,5;7\n", "'n/a' is not a valid floating point value"},
-        {head + "31.01.2024;10:10;1;2;0,5;1,5;7 lots\n", "'7 lots' is not a valid integer value"},
-        {head + "Total;;;;;1,5;\n", "'Total' is not a valid date"},
-        {"SBER;20240131;10:05;1;2;0,5;1,5\nSBER;20240131;10:10;1;2;0,5\n", "'' is not a valid integer value"},
+        {head + "31.13.2024;10:05;1;2;0,5;1,5;7\n", false, "'31.13.2024' is not a valid date"},
+        {head + "31.13.2024;10:05;1;2;0,5;1,5;7\n", true, "'31.13.2024' is not a valid date"},
+        {head + "31.01.2024;10:75;1;2;0,5;1,5;7\n", false, "'10:75' is not a valid time"},
+        {head + "31.01.2024;10:10;1;n/a;0,5;1,5;7\n", false, "'n/a' is not a valid floating point value"},
+        {head + "31.01.2024;10:10;1;2;0,5;1,5;7 lots\n", false, "'7 lots' is not a valid integer value"},
+        {head + "Total;;;;;1,5;\n", false, "'Total' is not a valid date"},
+        {head + "Total;;;;;;\n", false, "'Total' is not a valid date"},
+        {head + "THIS LINE IS CORRUPTED\n", false, "'THIS LINE IS CORRUPTED' has too few fields"},
+        {head + "THIS LINE IS CORRUPTED", true, "'THIS LINE IS CORRUPTED' has too few fields"},
+        {head + "31.01.2024;10:10\n", false, "'31.01.2024;10:10' has too few fields"},
+        {head + "SBER,5,20240131,101000,1,2,0.5,1.5,7\n", false,
+         "'SBER,5,20240131,101000,1,2,0.5,1.5,7' has too few fields"},
+        {head + std::string(100, '\x01') + "\xFF;\x80", false,
+         "'" + std::string(64, '\x01') + "...' has too few fields"},
+        {head + "01.02.2024;10:10;;null;;;\n \n\n", false, ""},
     };
     for (const auto& c : cases) {
-        const std::string log = MemoryRun(c.file).log;
-        EXPECT_EQ(log.find("\nLayout: ") != std::string::npos, c.file.starts_with(head)) << log;
-        EXPECT_TRUE(log.ends_with("Error: " + c.error + "\n")) << log;
+        const std::string log = MemoryRun(c.file, "q.txt", c.russian).log;
+        const std::string where = c.russian ? " (строка " + last + ")" : " (line " + last + ")";
+        EXPECT_TRUE(log.ends_with(c.error.empty() ? "\nOk\n" : "Error: " + c.error + where + "\n")) << log;
     }
+    // A line that does not read within the sample leaves the layout unsettled.
+    const std::string log = MemoryRun("SBER;20240131;10:05;1;2;0,5;1,5\nSBER;20240131;10:10;1;2;0,5\n").log;
+    EXPECT_EQ(log, "Processing: q.txt\nError: '' is not a valid integer value\n");
 }
 
 // Random quotes written in the design layout and in a random layout of a real export give the same bars.

@@ -97,7 +97,13 @@ void BarFolder::FoldLayoutFile(QuoteReader& reader, const QuoteLayout& layout) {
         report_.ShowLineCounter(number);
         if (number < layout.firstDataLine) continue;
         const std::string_view line = number == 1 ? WithoutByteOrderMark(reader.line) : reader.line;
-        if (lines.Read(line, options_.withVolume(), quote_)) Fold(quote_);
+        bool read = false;
+        try {
+            read = lines.Read(line, options_.withVolume(), quote_);
+        } catch (const ConversionError& error) {
+            throw ConversionError(error.message() + LineMention(number, options_.russianLog()));
+        }
+        if (read) Fold(quote_);
     }
 }
 

@@ -64,7 +64,7 @@ class BarFolder {
     // Reads the input to its end, showing the line counter and folding every quote.
     void FoldQuoteFile(QuoteReader& reader);
     // The same for a file in another layout: the lines before its data are passed over, and every line after
-    // them is read as `layout` says.
+    // them is read as `layout` says; a line that does not read ends the file with an error that names it.
     void FoldLayoutFile(QuoteReader& reader, const QuoteLayout& layout);
     void FoldQuote(const QuoteLine& quote);
     // Writes the slot's pending bar as a record of the current series, marks it written and yields to the

@@ -14,8 +14,14 @@
 namespace tarnix {
 namespace {
 
+// A text in quotes, cut short when longer than a person reads in a log line (a line of binary junk may run
+// for megabytes); the cut falls between UTF-8 characters.
 std::string Quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
+    constexpr std::size_t kLongest = 64;
+    if (text.size() <= kLongest) return "'" + std::string(text) + "'";
+    std::size_t cut = kLongest;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return "'" + std::string(text.substr(0, cut)) + "...'";
 }
 
 [[noreturn]] void ThrowUnread(std::string_view text, std::string_view what) {
@@ -146,6 +152,10 @@ std::string DescribeLayout(const QuoteLayout& layout, bool russian) {
     return text;
 }
 
+std::string LineMention(std::int64_t number, bool russian) {
+    return (russian ? " (строка " : " (line ") + std::to_string(number) + ")";
+}
+
 bool IsBlankLine(std::string_view line) {
     return TrimBlanks(line).empty();
 }
@@ -239,21 +249,16 @@ LayoutLineReader::LayoutLineReader(const QuoteLayout& layout)
     while (fieldsNeeded_ > 0 && layout.columns[fieldsNeeded_ - 1] == ColumnRole::kIgnored) --fieldsNeeded_;
 }
 
+// Every column with a role is there once the line has its fields; a column of -1 is none.
 std::string_view LayoutLineReader::Field(std::span<const std::string_view> fields, int column) const {
-    return column >= 0 && static_cast<std::size_t>(column) < fields.size()
-               ? fields[static_cast<std::size_t>(column)]
-               : std::string_view();
+    return column >= 0 ? fields[static_cast<std::size_t>(column)] : std::string_view();
 }
 
 bool LayoutLineReader::Read(std::string_view line, bool volumeCounting, QuoteLine& quote) {
     if (IsBlankLine(line)) return false;
     const std::span<const std::string_view> fields = splitter_.Split(line, fieldsNeeded_);
-    const std::array<std::string_view, 4> prices = {Field(fields, open_), Field(fields, high_),
-                                                    Field(fields, low_), Field(fields, close_)};
-    // A day without trades: Yahoo writes "null" where others leave the field empty.
-    const auto noPrice = [](std::string_view p) { return p.empty() || EqualsIgnoringAsciiCase(p, "null"); };
-    if (std::all_of(prices.begin(), prices.end(), noPrice)) return false;
-
+    // A line cut short, or one of another layout, lacks a column that gives the quote something.
+    if (fields.size() < fieldsNeeded_) throw ConversionError(Quoted(line) + " has too few fields");
     quote.minute = ReadDateField(Field(fields, date_));
     if (time_ >= 0) {
         const std::string_view text = Field(fields, time_);
@@ -261,6 +266,12 @@ bool LayoutLineReader::Read(std::string_view line, bool volumeCounting, QuoteLin
         if (!minute) ThrowUnread(text, "time");
         quote.minute = *minute;
     }
+    const std::array<std::string_view, 4> prices = {Field(fields, open_), Field(fields, high_),
+                                                    Field(fields, low_), Field(fields, close_)};
+    // A day without trades, which still names its day: Yahoo writes "null" where others leave the field
+    // empty.
+    const auto noPrice = [](std::string_view p) { return p.empty() || EqualsIgnoringAsciiCase(p, "null"); };
+    if (std::all_of(prices.begin(), prices.end(), noPrice)) return false;
     quote.date = std::string_view(dateText_, sizeof dateText_);
     quote.open = ReadPrice(prices[0]);
     quote.high = ReadPrice(prices[1]);

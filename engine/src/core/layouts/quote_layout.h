@@ -48,6 +48,9 @@ struct QuoteLayout {
 // The log line that tells how a file is read: "Layout: ';' <DATE> DD/MM/YY, <TIME> HH:MM, <OPEN> ..."
 std::string DescribeLayout(const QuoteLayout& layout, bool russian);
 
+// Where a line of a file stands, as the errors of its reading say it: " (line 31)", " (строка 31)".
+std::string LineMention(std::int64_t number, bool russian);
+
 // Splits a line at the separator: blanks around a field are dropped, and a field in double quotes may hold
 // the separator, with "" for a quote.
 class FieldSplitter {
@@ -85,8 +88,9 @@ class LayoutLineReader {
     explicit LayoutLineReader(const QuoteLayout& layout);
 
     // Takes the quote of `line` into `quote`, whose date then views this reader's own text. False for a line
-    // that is passed over: blanks only, or no price at all (a day without trades). Raises ConversionError for
-    // a date, time, price or (with `volumeCounting`) volume that does not read.
+    // that is passed over: blanks only, or a real date (and time) with every price empty or "null" (a day
+    // without trades). Raises ConversionError for a line short of a column with a role, and for a date, time,
+    // price or (with `volumeCounting`) volume that does not read.
     bool Read(std::string_view line, bool volumeCounting, QuoteLine& quote);
 
   private:
