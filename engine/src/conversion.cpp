@@ -155,8 +155,9 @@ std::vector<std::string> ListQuoteEntries(FileStore& store, const std::string& d
 
 RunOutcome RunConversion(FileStore& store, const ConversionOptions& options, ConversionReport& report) {
     RunOutcome outcome;
-    for (const std::string& name : ListQuoteEntries(store, options.directory(), outcome)) {
-        outcome.entries.push_back(ConvertFile(name, options, report, store));
+    RunFileStore files(store);
+    for (const std::string& name : ListQuoteEntries(files, options.directory(), outcome)) {
+        outcome.entries.push_back(ConvertFile(name, options, report, files));
     }
     return outcome;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/conversion_error.h"
+
 namespace tarnix {
 namespace {
 
@@ -99,6 +101,14 @@ std::unique_ptr<QuoteInput> SystemFileStore::OpenInput(const std::string& path) 
 
 std::unique_ptr<NewBarFile> SystemFileStore::CreateBarFile(const std::string& path) {
     return std::make_unique<BarFile>(path);
+}
+
+std::unique_ptr<NewBarFile> RunFileStore::CreateBarFile(const std::string& path) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!claimed_.insert(path).second) throw ConversionError("File access denied");
+    }
+    return files_.CreateBarFile(path);
 }
 
 }  // namespace tarnix

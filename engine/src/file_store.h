@@ -4,6 +4,8 @@
 // in memory that behave alike.
 
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 
 #include "core/byte_streams.h"
@@ -45,6 +47,22 @@ class SystemFileStore final : public FileStore {
     platform::DirectoryListing List(const std::string& directory) override;
     std::unique_ptr<QuoteInput> OpenInput(const std::string& path) override;
     std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) override;
+};
+
+// The files as one run sees them: a bar file name goes to the first input that starts it, so that a later
+// input of the same name but for case (A.txt and A.TXT) fails instead of replacing the earlier one's bars.
+class RunFileStore final : public FileStore {
+  public:
+    explicit RunFileStore(FileStore& files) : files_(files) {}
+
+    platform::DirectoryListing List(const std::string& directory) override { return files_.List(directory); }
+    std::unique_ptr<QuoteInput> OpenInput(const std::string& path) override { return files_.OpenInput(path); }
+    std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) override;
+
+  private:
+    FileStore& files_;
+    std::mutex mutex_;
+    std::set<std::string> claimed_;  // guarded by mutex_
 };
 
 }  // namespace tarnix

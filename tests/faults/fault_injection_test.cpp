@@ -156,6 +156,15 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
          {},
          "Skip (-m): A-m5.txt\nSkip (-m): A-m60.txt\nProcessing: A.txt\nError: File access denied\n",
          "old"},
+        {"two inputs for one bar file name, of which the first keeps it",
+         [](const test::TempDir& dir) {
+             dir.Write("A.TXT", kQuote);
+             dir.Write("A.txt", "SBER,20240131,100100,1,1,1,1\r\n");
+         },
+         {"-j", "2", "-i", "5"},
+         {},
+         "Processing: A.TXT\nOk\nProcessing: A.txt\nError: File access denied\n",
+         kBars},
         {"input that is a link to a FIFO",
          [](const test::TempDir& dir) {
              ::mkfifo(dir.PathOf("pipe").c_str(), 0666);
