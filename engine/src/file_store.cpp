@@ -31,9 +31,9 @@ class InputFile final : public QuoteInput {
 // A name beside the bar file that no other run or bar file takes, and that no listing takes for an input, as
 // it does not end in ".txt".
 std::string TemporaryPath(const std::string& target) {
-    static const std::string run = std::to_string(std::random_device{}());
+    static const std::string kRun = std::to_string(std::random_device{}());
     static std::atomic<std::uint64_t> count{0};
-    return target + ".tarnix-" + run + "-" + std::to_string(count++);
+    return target + ".tarnix-" + kRun + "-" + std::to_string(count++);
 }
 
 // Records are short: they are gathered in a buffer and written in large blocks, to a temporary file.
