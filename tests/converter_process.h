@@ -159,8 +159,6 @@ inline void WriteText(int fd, const char* text) {
     }
     if (setup.ignoreBrokenPipe) ::signal(SIGPIPE, SIG_IGN);
     if (setup.fileSizeLimit != 0) {
-        // A write past the limit then fails with EFBIG instead of ending the program.
-        ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{setup.fileSizeLimit, setup.fileSizeLimit};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }

@@ -65,14 +65,12 @@ class MemoryStore final : public FileStore {
         return std::make_unique<Input>(*this, found->second);
     }
 
-    std::unique_ptr<RecordSink> CreateBarFile(const std::string& path) override {
+    std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) override {
         const std::lock_guard lock(mutex_);
         CheckInside(path);
         if (subdirectories_.contains(path) || readOnly_.contains(path))
             throw ConversionError("File access denied");
-        std::string& file = files_[path];
-        file.clear();
-        return std::make_unique<Sink>(*this, file);
+        return std::make_unique<Sink>(*this, path);
     }
 
   private:
@@ -94,20 +92,24 @@ class MemoryStore final : public FileStore {
         MemorySource source_;
     };
 
-    class Sink final : public RecordSink {
+    // A bar file gathered apart and put into the store's map whole.
+    class Sink final : public NewBarFile {
       public:
-        // `file` lives in the store's map, whose entries stay where they are.
-        Sink(MemoryStore& store, std::string& file) : store_(store), file_(file) { ++store_.openCount_; }
-        ~Sink() override { --store_.openCount_; }
-        void Write(std::string_view line) override {
-            const std::lock_guard lock(store_.mutex_);
-            file_.append(line);
+        Sink(MemoryStore& store, std::string path) : store_(store), path_(std::move(path)) {
+            ++store_.openCount_;
         }
+        ~Sink() override { --store_.openCount_; }
+        void Write(std::string_view line) override { bytes_.append(line); }
         void Close() override {}
+        void PutInPlace() override {
+            const std::lock_guard lock(store_.mutex_);
+            store_.files_[path_] = std::move(bytes_);
+        }
 
       private:
         MemoryStore& store_;
-        std::string& file_;
+        std::string path_;
+        std::string bytes_;
     };
 
     void CheckInside(const std::string& path) {

@@ -37,10 +37,16 @@ void RefuseSharedBarFile(const IntervalSlots& slots, std::size_t index) {
     }
 }
 
-// Creates the slot's bar file for input entry `name` and writes its header line.
+// The bar files of one input, put in place together once the input has converted.
+using NewBarFiles = std::vector<NewBarFile*>;
+
+// Starts the slot's bar file for input entry `name` and writes its header line.
 void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOptions& options,
-                 FileStore& store) {
-    slot.file = store.CreateBarFile(BarFileName(options.directory(), name, slot.interval));
+                 FileStore& store, NewBarFiles& files) {
+    std::unique_ptr<NewBarFile> file =
+        store.CreateBarFile(BarFileName(options.directory(), name, slot.interval));
+    files.push_back(file.get());
+    slot.file = std::move(file);
     slot.file->Write(BarFileHeader(options));
 }
 
@@ -57,13 +63,13 @@ bool EnableSlots(IntervalSlots& slots, const ConversionOptions& options) {
     return someEnabled;
 }
 
-// Creates the bar file of every enabled slot.
+// Starts the bar file of every enabled slot.
 void OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionOptions& options,
-                  FileStore& store) {
+                  FileStore& store, NewBarFiles& files) {
     for (std::size_t i = 0; i < slots.size(); ++i) {
         if (!slots[i].enabled) continue;
         RefuseSharedBarFile(slots, i);
-        OpenBarFile(slots[i], name, options, store);
+        OpenBarFile(slots[i], name, options, store, files);
     }
 }
 
@@ -90,7 +96,8 @@ void FoldInput(QuoteInput& input, std::string_view name, const ConversionOptions
     folder.FoldLayoutFile(reader, *layout);
 }
 
-// The conversion of one entry, unguarded: a failure leaves by exception, and unwinding closes the files.
+// The conversion of one entry, unguarded: a failure leaves by exception, and unwinding drops the new bar
+// files.
 EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& options, ConversionReport& report,
                           FileStore& store) {
     if (HasBarFileMark(name)) {
@@ -106,7 +113,8 @@ EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& option
     }
     // The input first: one that cannot be opened leaves the bar files of an earlier run as they are.
     const std::unique_ptr<QuoteInput> input = store.OpenInput(options.directory() + std::string(name));
-    OpenBarFiles(slots, name, options, store);
+    NewBarFiles files;
+    OpenBarFiles(slots, name, options, store, files);
     BarFolder folder(slots, options, report, DecimalMarks::For(options.decimalChar()));
     FoldInput(*input, name, options, report, folder);
     for (IntervalSlot& slot : slots) {
@@ -114,6 +122,8 @@ EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& option
         if (slot.enabled) slot.file->Close();
     }
     input->Close();
+    // Only a whole conversion replaces the bar files: a failure above leaves every earlier one as it was.
+    for (NewBarFile* file : files) file->PutInPlace();
     report.AddLogLine("Ok");
     return EntryOutcome::kConverted;
 }
@@ -145,8 +155,9 @@ std::vector<std::string> ListQuoteEntries(FileStore& store, const std::string& d
 
 RunOutcome RunConversion(FileStore& store, const ConversionOptions& options, ConversionReport& report) {
     RunOutcome outcome;
-    for (const std::string& name : ListQuoteEntries(store, options.directory(), outcome)) {
-        outcome.entries.push_back(ConvertFile(name, options, report, store));
+    RunFileStore files(store);
+    for (const std::string& name : ListQuoteEntries(files, options.directory(), outcome)) {
+        outcome.entries.push_back(ConvertFile(name, options, report, files));
     }
     return outcome;
 }

@@ -1,9 +1,14 @@
 #include "file_store.h"
 
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string_view>
 #include <utility>
+
+#include "core/conversion_error.h"
 
 namespace tarnix {
 namespace {
@@ -23,20 +28,29 @@ class InputFile final : public QuoteInput {
     platform::File file_;
 };
 
-// Records are short: they are gathered in a buffer and written in large blocks.
-class BarFile final : public RecordSink {
+// A name beside the bar file that no other run or bar file takes, and that no listing takes for an input, as
+// it does not end in ".txt".
+std::string TemporaryPath(const std::string& target) {
+    static const std::string kRun = std::to_string(std::random_device{}());
+    static std::atomic<std::uint64_t> count{0};
+    return target + ".tarnix-" + kRun + "-" + std::to_string(count++);
+}
+
+// Records are short: they are gathered in a buffer and written in large blocks, to a temporary file.
+class BarFile final : public NewBarFile {
   public:
-    explicit BarFile(platform::File file)
-        : file_(std::move(file)), buffer_(std::make_unique_for_overwrite<char[]>(kBarFileBufferSize)) {}
+    explicit BarFile(const std::string& target)
+        : target_(target),
+          temporary_(TemporaryPath(target)),
+          file_(platform::File::CreateReplacement(target_, temporary_)),
+          buffer_(std::make_unique_for_overwrite<char[]>(kBarFileBufferSize)) {}
     BarFile(const BarFile&) = delete;
     BarFile& operator=(const BarFile&) = delete;
-    // A file still open here belongs to a failed conversion, whose failure is logged already: what was
-    // written is flushed, and a further error is of no use to anyone.
+    // A file not put in place belongs to a failed conversion, whose failure is logged already: it is dropped.
     ~BarFile() override {
-        try {
-            Flush();
-        } catch (const std::exception&) {
-        }
+        if (placed_) return;
+        file_ = platform::File();
+        platform::RemoveFile(temporary_);
     }
 
     void Write(std::string_view line) override {
@@ -53,17 +67,29 @@ class BarFile final : public RecordSink {
         file_.Close();
     }
 
+    void PutInPlace() override {
+        platform::MoveIntoPlace(temporary_, target_);
+        placed_ = true;
+    }
+
   private:
     void Flush() {
         if (used_ > 0) file_.Write(buffer_.get(), std::exchange(used_, 0));
     }
 
+    std::string target_;
+    std::string temporary_;
     platform::File file_;
     std::unique_ptr<char[]> buffer_;  // only the first used_ bytes are ever read
     std::size_t used_ = 0;
+    bool placed_ = false;
 };
 
 }  // namespace
+
+SystemFileStore::SystemFileStore() {
+    platform::ContinuePastFileSizeLimit();
+}
 
 platform::DirectoryListing SystemFileStore::List(const std::string& directory) {
     return platform::ListDirectory(directory);
@@ -73,8 +99,16 @@ std::unique_ptr<QuoteInput> SystemFileStore::OpenInput(const std::string& path) 
     return std::make_unique<InputFile>(platform::File::OpenForReading(path));
 }
 
-std::unique_ptr<RecordSink> SystemFileStore::CreateBarFile(const std::string& path) {
-    return std::make_unique<BarFile>(platform::File::CreateForWriting(path));
+std::unique_ptr<NewBarFile> SystemFileStore::CreateBarFile(const std::string& path) {
+    return std::make_unique<BarFile>(path);
+}
+
+std::unique_ptr<NewBarFile> RunFileStore::CreateBarFile(const std::string& path) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!claimed_.insert(path).second) throw ConversionError("File access denied");
+    }
+    return files_.CreateBarFile(path);
 }
 
 }  // namespace tarnix

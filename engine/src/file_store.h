@@ -4,6 +4,8 @@
 // in memory that behave alike.
 
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 
 #include "core/byte_streams.h"
@@ -17,6 +19,14 @@ class QuoteInput : public ByteSource {
     virtual void Close() = 0;
 };
 
+// A bar file as it is written: it takes the place of the bar file of its name only when put in place, once
+// the whole input has converted; dropped before that, it leaves the earlier bar file as it was.
+class NewBarFile : public RecordSink {
+  public:
+    // After Close: replaces the bar file of its name, or creates it.
+    virtual void PutInPlace() = 0;
+};
+
 class FileStore {
   public:
     virtual ~FileStore() = default;
@@ -25,16 +35,34 @@ class FileStore {
     virtual platform::DirectoryListing List(const std::string& directory) = 0;
     // Opens a plain file for reading. Raises ConversionError with the log's message.
     virtual std::unique_ptr<QuoteInput> OpenInput(const std::string& path) = 0;
-    // Creates a bar file, replacing one of that name. Raises ConversionError with the log's message.
-    virtual std::unique_ptr<RecordSink> CreateBarFile(const std::string& path) = 0;
+    // Starts the bar file at `path`. Raises ConversionError with the log's message.
+    virtual std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) = 0;
 };
 
-// The system's files, through the platform layer; bar files are written through a buffer.
+// The system's files, through the platform layer; bar files are written through a buffer to a temporary file
+// beside them.
 class SystemFileStore final : public FileStore {
   public:
+    SystemFileStore();
     platform::DirectoryListing List(const std::string& directory) override;
     std::unique_ptr<QuoteInput> OpenInput(const std::string& path) override;
-    std::unique_ptr<RecordSink> CreateBarFile(const std::string& path) override;
+    std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) override;
+};
+
+// The files as one run sees them: a bar file name goes to the first input that starts it, so that a later
+// input of the same name but for case (A.txt and A.TXT) fails instead of replacing the earlier one's bars.
+class RunFileStore final : public FileStore {
+  public:
+    explicit RunFileStore(FileStore& files) : files_(files) {}
+
+    platform::DirectoryListing List(const std::string& directory) override { return files_.List(directory); }
+    std::unique_ptr<QuoteInput> OpenInput(const std::string& path) override { return files_.OpenInput(path); }
+    std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) override;
+
+  private:
+    FileStore& files_;
+    std::mutex mutex_;
+    std::set<std::string> claimed_;  // guarded by mutex_
 };
 
 }  // namespace tarnix

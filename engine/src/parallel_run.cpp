@@ -38,7 +38,7 @@ class ParallelRun {
     std::size_t groupCount() const { return groups_.size(); }
 
     // Takes groups until none is left. A group is converted in entry order by one worker, so that of two
-    // entries writing the same bar files the later one wins, as in a sequential run.
+    // entries writing the same bar files the earlier one keeps them, as in a sequential run.
     void Work() {
         for (std::size_t group = nextGroup_++; group < groups_.size(); group = nextGroup_++) {
             for (const std::size_t entry : groups_[group]) Convert(entry);
@@ -139,7 +139,8 @@ RunOutcome RunConversionInParallel(FileStore& store, const ConversionOptions& op
                                    ConversionReport& report, int workers) {
     if (workers <= 1) return RunConversion(store, options, report);
     RunOutcome outcome;
-    ParallelRun run(store, options, ListQuoteEntries(store, options.directory(), outcome));
+    RunFileStore files(store);
+    ParallelRun run(files, options, ListQuoteEntries(files, options.directory(), outcome));
     const std::size_t threadCount = std::min(static_cast<std::size_t>(workers), run.groupCount());
     std::vector<std::jthread> threads;
     for (std::size_t i = 0; i < threadCount; ++i) threads.emplace_back([&run] { run.Work(); });

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -90,6 +91,7 @@ std::size_t AppendWhileRunning(const std::string& path, pid_t pid) {
 }
 
 const std::string kNoBarFile = "(no bar file)";
+const std::string kBConverts = "Processing: B.txt\nOk\n";
 
 struct FaultCase {
     const char* fault;
@@ -98,6 +100,8 @@ struct FaultCase {
     ChildSetup setup;
     std::string log;
     std::string barsOfA;  // expected A-m5.txt, when the case pins it; kNoBarFile: none may be there
+    std::map<std::string, std::string> keptFiles = {};  // files whose bytes the run must leave as they were
+    std::string logOfB = kBConverts;
 };
 
 // Quotes of A whose 5-minute bars, one for every line, fill far more than 4 KiB.
@@ -112,7 +116,6 @@ std::string ManyBarsOfA() {
 }
 
 TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
-    const std::string header = "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n";
     const std::string barFileRefused = "Skip (-m): A-m5.txt\nProcessing: A.txt\nError: File access denied\n";
     const FaultCase cases[] = {
         {"bar file beyond the file-size limit, as on a full disk",
@@ -120,7 +123,57 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
          {"-i", "5"},
          {.fileSizeLimit = 4096},
          "Processing: A.txt\nError: I/O error 27\n",
-         ""},
+         kNoBarFile},
+        {"hard link to the input at its bar file's name",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             fs::create_hard_link(dir.PathOf("A.txt"), dir.PathOf("A-m5.txt"));
+         },
+         {"-i", "5"},
+         {},
+         "Skip (-m): A-m5.txt\nProcessing: A.txt\nOk\n",
+         kBars,
+         {{"A.txt", kQuote}}},
+        {"hard link to a file elsewhere at a bar file's name",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             fs::create_directory(dir.PathOf("elsewhere"));
+             dir.Write("elsewhere/precious.dat", "precious");
+             fs::create_hard_link(dir.PathOf("elsewhere/precious.dat"), dir.PathOf("A-m5.txt"));
+         },
+         {"-i", "5"},
+         {},
+         "Skip (-m): A-m5.txt\nProcessing: A.txt\nOk\n",
+         kBars,
+         {{"elsewhere/precious.dat", "precious"}}},
+        {"FIFO at the second bar file's name, which keeps the first one's earlier bars",
+         [](const test::TempDir& dir) {
+             dir.Write("A.txt", kQuote);
+             dir.Write("A-m5.txt", "old");
+             ::mkfifo(dir.PathOf("A-m60.txt").c_str(), 0666);
+         },
+         {"-i", "5,60"},
+         {},
+         "Skip (-m): A-m5.txt\nSkip (-m): A-m60.txt\nProcessing: A.txt\nError: File access denied\n",
+         "old"},
+        {"two inputs for one bar file name, of which the first keeps it",
+         [](const test::TempDir& dir) {
+             dir.Write("A.TXT", kQuote);
+             dir.Write("A.txt", "SBER,20240131,100100,1,1,1,1\r\n");
+         },
+         {"-j", "2", "-i", "5"},
+         {},
+         "Processing: A.TXT\nOk\nProcessing: A.txt\nError: File access denied\n",
+         kBars},
+        {"input that is a link to a FIFO",
+         [](const test::TempDir& dir) {
+             ::mkfifo(dir.PathOf("pipe").c_str(), 0666);
+             fs::create_symlink("pipe", dir.PathOf("A.txt"));
+         },
+         {"-i", "5"},
+         {},
+         "Processing: A.txt\nError: File access denied\n",
+         kNoBarFile},
         {"link at a bar file's name, which must not be followed",
          [](const test::TempDir& dir) {
              dir.Write("A.txt", kQuote);
@@ -183,7 +236,7 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
          {.unprivileged = true},
          barFileRefused,
          "old"},
-        // B's bar file is left from an earlier run: it can be rewritten where no new file can be created.
+        // B's bar file is left from an earlier run: it stays, as no new file can be made to replace it.
         {"unwritable directory",
          [](const test::TempDir& dir) {
              dir.Write("A.txt", kQuote);
@@ -194,16 +247,19 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
          {"-i", "5"},
          {.unprivileged = true},
          "Processing: A.txt\nError: File access denied\nSkip (-m): B-m5.txt\n",
-         kNoBarFile},
-        {"10-million-character line, which memory does not follow",
+         kNoBarFile,
+         {{"B-m5.txt", "old"}},
+         "Processing: B.txt\nError: File access denied\n"},
+        {"10-million-character line, whose earlier bars stay",
          [](const test::TempDir& dir) {
              // NOLINTNEXTLINE(bugprone-string-constructor): ten million characters on purpose
              dir.Write("A.txt", "SBER,20240131,100100,250.5,251,250.1,250.75" + std::string(10'000'000, '0'));
+             dir.Write("A-m5.txt", "old");
          },
          {"-i", "5"},
          {},
-         "Processing: A.txt\nError: Line too long\n",
-         header},
+         "Skip (-m): A-m5.txt\nProcessing: A.txt\nError: Line too long\n",
+         "old"},
         {"50,000 empty lines",
          [](const test::TempDir& dir) {
              std::string bytes;
@@ -224,10 +280,18 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
         if (outcome.status == kCannotDropPrivileges)
             GTEST_SKIP() << "cannot drop to user 65534 to test permissions";
         if (outcome.status == test::kCannotStartProgram) GTEST_SKIP() << "as user 65534: " << outcome.log;
-        const bool failed = c.log.find("Error: ") != std::string::npos;
-        EXPECT_EQ(outcome.log, c.log + "Processing: B.txt\nOk\n");
-        EXPECT_EQ(outcome.status, failed ? 1 : 0);
-        EXPECT_EQ(dir.Read("B-m5.txt"), kBars);
+        const std::string log = c.log + c.logOfB;
+        EXPECT_EQ(outcome.log, log);
+        EXPECT_EQ(outcome.status, log.find("Error: ") != std::string::npos ? 1 : 0);
+        if (c.logOfB == kBConverts) {
+            EXPECT_EQ(dir.Read("B-m5.txt"), kBars);
+        }
+        for (const auto& [name, bytes] : c.keptFiles) {
+            EXPECT_EQ(dir.Read(name), bytes) << name;
+        }
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            EXPECT_EQ(entry.path().filename().string().find(".tarnix-"), std::string::npos) << entry.path();
+        }
         if (c.barsOfA == kNoBarFile) {
             EXPECT_FALSE(fs::exists(dir.PathOf("A-m5.txt")));
         } else if (!c.barsOfA.empty()) {
@@ -290,7 +354,7 @@ TEST(FaultInjection, TooManyOpenFilesFailsEachFileAndLeaksNothing) {
             limited.log,
             "Processing: A.txt\nError: Too many open files\nProcessing: B.txt\nError: Too many open files\n");
         EXPECT_EQ(limited.status, 1);
-        EXPECT_EQ(dir.Read("B-m10.txt"), "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>\r\n");
+        EXPECT_FALSE(fs::exists(dir.PathOf("B-m10.txt")));
     }
 
     // UBSan checks the first call through the reader's byte source with a pipe of its own: two more.

@@ -33,8 +33,10 @@ class File {
     // Opens a plain file for reading; others may read it meanwhile, but not write it where the system can
     // refuse that. A directory, device or pipe fails as access denied, without waiting on it.
     static File OpenForReading(const std::string& path);
-    // Creates the file for writing, replacing one of that name.
-    static File CreateForWriting(const std::string& path);
+    // Creates the new file at `temporary`, beside the file at `target` that it is to replace, which must be
+    // absent or a plain file that may be written (never a link, directory, device or pipe); a replaced file's
+    // permission bits pass to the new one. Messages name `target`.
+    static File CreateReplacement(const std::string& target, const std::string& temporary);
 
     // Reads up to `capacity` bytes; 0 at the end of the file.
     std::size_t Read(char* buffer, std::size_t capacity);
@@ -49,6 +51,15 @@ class File {
     std::intptr_t handle_ = -1;
     std::string path_;
 };
+
+// Puts the closed file at `temporary` in the place of `target` in one step: a reader of `target` sees the old
+// file or the new one whole. Raises ConversionError with the log's message for `target`.
+void MoveIntoPlace(const std::string& temporary, const std::string& target);
+// Removes the file, as far as the system lets it; for a temporary that is no longer wanted.
+void RemoveFile(const std::string& path) noexcept;
+// A file outgrowing the size limit fails its write (with the error a full disk gives) instead of ending the
+// program.
+void ContinuePastFileSizeLimit();
 
 // The names of the directory's entries of every kind ("." and ".." left out), in the system's order.
 struct DirectoryListing {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -65,15 +66,27 @@ File File::OpenForReading(const std::string& path) {
     return file;
 }
 
-File File::CreateForWriting(const std::string& path) {
-    // A link at the name is not followed (it could lead anywhere outside the directory), and a FIFO or device
-    // is refused without waiting on it; only a plain file, known as such, is emptied and written.
-    File file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666), path);
-    if (file.handle_ < 0) file.Fail(errno);
-    const int fd = Descriptor(file.handle_);
-    if (const ErrorCode error = PlainFileError(fd)) file.Fail(error);
-    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || ::ftruncate(fd, 0) != 0)
-        file.Fail(errno);
+File File::CreateReplacement(const std::string& target, const std::string& temporary) {
+    File file(-1, target);
+    // The bar file of an earlier run is opened as writing it would need, without following a link or waiting
+    // on a FIFO, and left unchanged: only a plain file that may be written is replaced.
+    const int existing = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (existing < 0 && errno != ENOENT) file.Fail(errno);
+    struct stat info {};
+    if (existing >= 0) {
+        const ErrorCode error = PlainFileError(existing);
+        ::fstat(existing, &info);
+        ::close(existing);
+        if (error != 0) file.Fail(error);
+    }
+    // Made anew, so a link or another run's file at the name is never written through.
+    file.handle_ = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (file.handle_ < 0) file.Fail(errno == EEXIST ? EACCES : errno);
+    if (existing >= 0 && ::fchmod(Descriptor(file.handle_), info.st_mode & 0777) != 0) {
+        const ErrorCode error = errno;
+        RemoveFile(temporary);
+        file.Fail(error);
+    }
     return file;
 }
 
@@ -99,6 +112,19 @@ void File::Write(const char* data, std::size_t size) {
 
 void File::Close() {
     if (::close(Descriptor(std::exchange(handle_, -1))) != 0 && errno != EINTR) Fail(errno);
+}
+
+void MoveIntoPlace(const std::string& temporary, const std::string& target) {
+    if (::rename(temporary.c_str(), target.c_str()) != 0)
+        throw ConversionError(FileErrorMessage(errno, target));
+}
+
+void RemoveFile(const std::string& path) noexcept {
+    ::unlink(path.c_str());
+}
+
+void ContinuePastFileSizeLimit() {
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 DirectoryListing ListDirectory(const std::string& directory) {

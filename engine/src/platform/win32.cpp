@@ -106,16 +106,33 @@ bool IsEntryItself(HANDLE file, const std::wstring& systemPath) {
     return CompareStringOrdinal(final.c_str(), -1, expected.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// Opens the bar file at `systemPath` without emptying it, or creates it; a link (a reparse point) is opened
-// itself, never followed. A new file is made only where nothing stands, so a dangling link cannot create a
-// file where it points.
-HANDLE OpenOrCreateEntry(const std::wstring& systemPath) {
-    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
-    const HANDLE existing = CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, kFlags, nullptr);
-    if (existing != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_NOT_FOUND) return existing;
-    return CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, kFlags,
-                       nullptr);
+// Whether the open file is a plain file on a disk, the directory's own entry at `systemPath`.
+bool IsPlainEntry(HANDLE file, const std::wstring& systemPath) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    constexpr DWORD kNotPlain =
+        FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
+    return GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+           (info.dwFileAttributes & kNotPlain) == 0 && IsEntryItself(file, systemPath);
+}
+
+// Why the bar file at `systemPath` may not be replaced: it is opened for writing as it stands, a link
+// (a reparse point) itself and never followed, so that a file another program holds, a read-only file or
+// anything but a plain file of the directory is refused; 0 where it may be replaced or is absent.
+DWORD ReplacementError(const std::wstring& systemPath) {
+    // Windows refuses to replace a read-only file; wine run by root would replace it, so it is asked first.
+    const DWORD attributes = GetFileAttributesW(systemPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return ERROR_ACCESS_DENIED;
+    const HANDLE existing =
+        CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? 0 : error;
+    }
+    const bool plain = IsPlainEntry(existing, systemPath);
+    CloseHandle(existing);
+    return plain ? 0 : ERROR_ACCESS_DENIED;
 }
 
 UINT originalOutputCodePage = 0;
@@ -157,28 +174,23 @@ File File::OpenForReading(const std::string& path) {
     return file;
 }
 
-File File::CreateForWriting(const std::string& path) {
-    const std::wstring systemPath = SystemPath(path);
-    // Windows refuses to replace a read-only file; wine run by root would replace it, so it is asked first.
-    const DWORD attributes = GetFileAttributesW(systemPath.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        File(kNoHandle, path).Fail(ERROR_ACCESS_DENIED);
-    }
-    File file(HandleValue(OpenOrCreateEntry(systemPath)), path);
+File File::CreateReplacement(const std::string& target, const std::string& temporary) {
+    File file(kNoHandle, target);
+    if (const DWORD error = ReplacementError(SystemPath(target))) file.Fail(static_cast<ErrorCode>(error));
+    // Made anew where nothing stands, so a link or another run's file at the name is never written through.
+    const std::wstring systemPath = SystemPath(temporary);
+    file.handle_ =
+        HandleValue(CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file.handle_ == kNoHandle) {
         const DWORD error = GetLastError();
         file.Fail(error == ERROR_FILE_EXISTS ? ERROR_ACCESS_DENIED : static_cast<ErrorCode>(error));
     }
-    // Only a plain file on a disk, the directory's own entry, is emptied and written.
-    BY_HANDLE_FILE_INFORMATION info{};
-    constexpr DWORD kNotPlain =
-        FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
-    if (GetFileType(Handle(file.handle_)) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(Handle(file.handle_), &info) ||
-        (info.dwFileAttributes & kNotPlain) != 0 || !IsEntryItself(Handle(file.handle_), systemPath)) {
-        file.Fail(ERROR_ACCESS_DENIED);
+    if (!IsPlainEntry(Handle(file.handle_), systemPath)) {
+        file = File();
+        RemoveFile(temporary);
+        File(kNoHandle, target).Fail(ERROR_ACCESS_DENIED);
     }
-    if (!SetEndOfFile(Handle(file.handle_))) file.Fail(static_cast<ErrorCode>(GetLastError()));
     return file;
 }
 
@@ -204,6 +216,19 @@ void File::Write(const char* data, std::size_t size) {
 void File::Close() {
     if (!CloseHandle(Handle(std::exchange(handle_, kNoHandle)))) Fail(static_cast<ErrorCode>(GetLastError()));
 }
+
+void MoveIntoPlace(const std::string& temporary, const std::string& target) {
+    if (!MoveFileExW(SystemPath(temporary).c_str(), SystemPath(target).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        throw ConversionError(FileErrorMessage(static_cast<ErrorCode>(GetLastError()), target));
+    }
+}
+
+void RemoveFile(const std::string& path) noexcept {
+    DeleteFileW(SystemPath(path).c_str());
+}
+
+// Windows has no file-size signal: a write beyond the disk's room fails as it is.
+void ContinuePastFileSizeLimit() {}
 
 DirectoryListing ListDirectory(const std::string& directory) {
     DirectoryListing listing;
