@@ -123,7 +123,7 @@ inline void ChooseColumns(Chooser& chooser, const Family& family, Layout& layout
     }
 }
 
-// Two-digit years are written only from 32 to 99 (MakeQuotes), where no other reading is a real date.
+// Two-digit years are written only from 70 to 98 (MakeQuotes), where no other reading is a real date.
 inline void ChooseDateAndTime(Chooser& chooser, Layout& layout) {
     const std::string d = chooser.OneIn(3) ? "D" : "DD", m = d == "D" ? "M" : "MM";
     const std::string y = chooser.Pick<std::string>({"YY", "YYYY"}), s(1, chooser.Pick({'/', '.', '-'}));
@@ -276,10 +276,10 @@ inline std::vector<Quote> TickerQuotes(Chooser& chooser, const Layout& layout, s
 inline std::vector<Quote> MakeQuotes(Chooser& chooser, const Layout& layout, std::size_t tickers) {
     const bool twoDigitYears =
         layout.date.find("YY") != std::string::npos && layout.date.find("YYYY") == std::string::npos;
-    // 10 and 13 digits of Unix time start in 2001.
-    const std::int64_t year = layout.date.starts_with("unix") ? 2002 + chooser.Below(60)
-                              : !twoDigitYears                ? 1900 + chooser.Below(199)
-                              : chooser.OneIn(2)              ? 2032 + chooser.Below(36)
+    // 10 and 13 digits of Unix time start in 2001. Quotes end before today: a reading that dates them after
+    // tomorrow is not taken.
+    const std::int64_t year = layout.date.starts_with("unix") ? 2002 + chooser.Below(18)
+                              : !twoDigitYears                ? 1900 + chooser.Below(120)
                                                               : 1970 + chooser.Below(29);
     using namespace std::chrono;
     const year_month_day first{std::chrono::year(static_cast<int>(year)),

@@ -210,7 +210,7 @@ TEST(LayoutSniffer, AmbiguousDatesAreReadTheWayTheQuotesAndTheUserSay) {
         {"05/01/04", DateOrder::kMonthDayYear, today, "MM/DD/YY"},
         {"05/01/04", DateOrder::kYearMonthDay, today, "YY/MM/DD"},
         {"05/01/2004", DateOrder::kYearMonthDay, today, "DD/MM/YYYY"},
-        {"13/01/2004", DateOrder::kMonthDayYear, today, "DD/MM/YYYY"},
+        {"13/01/2004", DateOrder::kMonthDayYear, today, "MM/DD/YYYY"},
         {"12/01/2024 01/02/2024", DateOrder::kAutomatic, today, "DD/MM/YYYY"},
         {"01/12/2024 02/01/2024", DateOrder::kAutomatic, today, "MM/DD/YYYY"},
         {"240131", DateOrder::kAutomatic, today, "YYMMDD"},

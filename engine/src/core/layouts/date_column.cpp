@@ -1,84 +1,131 @@
 #include "date_column.h"
 
 #include <algorithm>
-#include <iterator>
+#include <limits>
 #include <string>
+#include <tuple>
 #include <unordered_map>
-#include <utility>
+
+#include "core/layouts/column_names.h"
 
 namespace tarnix {
 namespace {
 
-DateOrder OrderOf(const DateForm& form) {
-    const bool ordered = form.kind == DateKind::kDigits6 || form.kind == DateKind::kSeparated ||
-                         form.kind == DateKind::kMonthName;
-    return ordered ? form.order : DateOrder::kYearMonthDay;
+// A year's step between two dates of one ticker where another reading steps by days is the mark of a
+// misread date.
+constexpr std::int64_t kJumpDays = 360;
+
+NamedRole NameOf(const SampleTable& table, std::size_t column) {
+    return table.IsUnnamed(column) ? NamedRole::kNone : RoleOfName(table.names()[column]);
 }
+
+std::size_t FieldsRead(const SampleTable& table, int column, const DateForm& form) {
+    return static_cast<std::size_t>(std::count_if(
+        table.data().begin(), table.data().end(),
+        [&](const SampleRow& row) { return ReadDateTime(table.FieldOf(row, column), form).has_value(); }));
+}
+
+// The forms under which at least `least` fields of the column read, and at least one.
+std::vector<DateForm> FormsReading(const SampleTable& table, int column, std::size_t least) {
+    std::vector<DateForm> forms;
+    for (const DateForm& form : DateForms()) {
+        if (FieldsRead(table, column, form) >= std::max<std::size_t>(least, 1)) forms.push_back(form);
+    }
+    return forms;
+}
+
+// Forms that differ from another form only in the order of day, month and year.
+bool IsAmbiguous(const DateForm& form) {
+    return form.kind == DateKind::kDigits6 ||
+           (form.kind == DateKind::kSeparated && (form.shortYear || form.order != DateOrder::kYearMonthDay));
+}
+
+// The form that `form` is under the user's order: its sibling in that order where the form's order is
+// ambiguous and the sibling exists; a four-digit year first or last settles the order by itself.
+DateForm InAskedOrder(const DateForm& form, DateOrder asked) {
+    if (asked == DateOrder::kAutomatic || !IsAmbiguous(form)) return form;
+    if (form.kind == DateKind::kSeparated && !form.shortYear && asked == DateOrder::kYearMonthDay)
+        return form;
+    DateForm sibling = form;
+    sibling.order = asked;
+    const auto forms = DateForms();
+    return std::find(forms.begin(), forms.end(), sibling) != forms.end() ? sibling : form;
+}
+
+struct Plausibility {
+    std::int64_t implausible = 0;  // dates that do not read, lie after tomorrow or jump a year
+    std::int64_t disorder = 0;     // steps against the file's own direction of time
+    std::int64_t travel = 0;       // the days between successive dates of a ticker, added up
+    std::int64_t latestRank = 0;   // six digits: the latest date's distance from today
+    auto Key() const { return std::tie(implausible, disorder, travel, latestRank); }
+};
 
 class DateReadings {
   public:
-    DateReadings(const SampleTable& table, int dateColumn, int tickerColumn)
-        : table_(table), date_(dateColumn), ticker_(tickerColumn) {}
+    DateReadings(const SampleTable& table, int dateColumn, int tickerColumn, CivilDate today)
+        : table_(table), date_(dateColumn), ticker_(tickerColumn), tomorrow_(DayNumber(today) + 1) {}
 
-    std::int64_t StepsBack(const DateForm& form) const {
+    Plausibility Of(const DateForm& form) const {
         std::unordered_map<std::string, std::int64_t> lastDay;
-        std::int64_t steps = 0;
+        Plausibility p;
+        std::int64_t back = 0;
+        std::int64_t forward = 0;
+        std::int64_t latest = std::numeric_limits<std::int64_t>::min();
         for (const SampleRow& row : table_.data()) {
-            const std::int64_t day = DayNumber(Read(row, form).date);
+            const auto read = ReadDateTime(table_.FieldOf(row, date_), form);
+            if (!read) {
+                ++p.implausible;
+                continue;
+            }
+            const std::int64_t day = DayNumber(read->date);
+            latest = std::max(latest, day);
+            if (day > tomorrow_) ++p.implausible;
             const auto [entry, added] = lastDay.try_emplace(std::string(table_.FieldOf(row, ticker_)), day);
-            if (!added && day < entry->second) ++steps;
+            if (!added) {
+                back += day < entry->second;
+                forward += day > entry->second;
+                const std::int64_t step = std::max(day, entry->second) - std::min(day, entry->second);
+                p.travel += step;
+                if (step >= kJumpDays) ++p.implausible;
+            }
             entry->second = day;
         }
-        return steps;
-    }
-
-    CivilDate LatestDate(const DateForm& form) const {
-        CivilDate latest;
-        for (const SampleRow& row : table_.data()) latest = std::max(latest, Read(row, form).date);
-        return latest;
+        p.disorder = std::min(back, forward);
+        if (form.kind == DateKind::kDigits6)
+            p.latestRank = latest > tomorrow_ ? std::numeric_limits<std::int64_t>::max() : tomorrow_ - latest;
+        return p;
     }
 
   private:
-    DateTime Read(const SampleRow& row, const DateForm& form) const {
-        return *ReadDateTime(table_.FieldOf(row, date_), form);
-    }
-
     const SampleTable& table_;
     int date_;
     int ticker_;
+    std::int64_t tomorrow_;
 };
-
-std::vector<DateForm> FormsInOrder(std::vector<DateForm> forms, DateOrder order) {
-    if (order == DateOrder::kAutomatic) return forms;
-    std::vector<DateForm> asked;
-    std::copy_if(forms.begin(), forms.end(), std::back_inserter(asked),
-                 [&](const DateForm& f) { return OrderOf(f) == order; });
-    return asked.empty() ? forms : asked;
-}
-
-std::vector<DateForm> FewestStepsBack(const std::vector<DateForm>& forms, const DateReadings& readings) {
-    if (forms.size() < 2) return forms;
-    std::vector<std::int64_t> steps;
-    steps.reserve(forms.size());
-    for (const DateForm& form : forms) steps.push_back(readings.StepsBack(form));
-    const std::int64_t fewest = *std::min_element(steps.begin(), steps.end());
-    std::vector<DateForm> kept;
-    for (std::size_t i = 0; i < forms.size(); ++i) {
-        if (steps[i] == fewest) kept.push_back(forms[i]);
-    }
-    return kept;
-}
 
 }  // namespace
 
 DateColumn FindDateColumn(const SampleTable& table) {
     DateColumn dates;
+    for (const NamedRole role : {NamedRole::kDate, NamedRole::kTime}) {
+        for (std::size_t column = 0; column < table.columnCount(); ++column) {
+            if (NameOf(table, column) != role) continue;
+            const int c = static_cast<int>(column);
+            dates.forms = FormsReading(table, c, 0);
+            // A column named the time holds the date only when its fields are dates with times.
+            if (role == NamedRole::kTime && dates.forms.empty()) continue;
+            // A named date column that reads under no form is still the date column: its first field that
+            // does not read fails the file by name.
+            if (dates.forms.empty()) dates.forms.push_back(DateForms().front());
+            dates.column = c;
+            dates.named = true;
+            return dates;
+        }
+    }
+    const std::size_t least = table.data().size() - table.data().size() / 10;
     for (std::size_t column = 0; column < table.columnCount(); ++column) {
         const int c = static_cast<int>(column);
-        for (const DateForm& form : DateForms()) {
-            if (table.ColumnAll(c, [&](std::string_view f) { return ReadDateTime(f, form).has_value(); }))
-                dates.forms.push_back(form);
-        }
+        dates.forms = FormsReading(table, c, least);
         if (dates.forms.empty()) continue;
         dates.column = c;
         return dates;
@@ -88,17 +135,18 @@ DateColumn FindDateColumn(const SampleTable& table) {
 
 DateForm ResolveDateForm(const SampleTable& table, const DateColumn& dates, int tickerColumn,
                          const SniffContext& context) {
-    const DateReadings readings(table, dates.column, tickerColumn);
-    const std::vector<DateForm> forms =
-        FewestStepsBack(FormsInOrder(dates.forms, context.dateOrder), readings);
-    if (forms.size() < 2 || forms.front().kind != DateKind::kDigits6) return forms.front();
-    const auto rank = [&](const DateForm& form) {
-        const CivilDate latest = readings.LatestDate(form);
-        // Not after today comes first, the latest such; after today, the earliest.
-        return !(context.today < latest) ? std::pair(0, -DayNumber(latest)) : std::pair(1, DayNumber(latest));
-    };
-    return *std::min_element(forms.begin(), forms.end(),
-                             [&](const DateForm& a, const DateForm& b) { return rank(a) < rank(b); });
+    std::vector<DateForm> forms;
+    for (const DateForm& form : dates.forms) {
+        const DateForm asked = InAskedOrder(form, context.dateOrder);
+        if (std::find(forms.begin(), forms.end(), asked) == forms.end()) forms.push_back(asked);
+    }
+    const DateReadings readings(table, dates.column, tickerColumn, context.today);
+    std::vector<Plausibility> scores;
+    for (const DateForm& form : forms) scores.push_back(readings.Of(form));
+    const auto best =
+        std::min_element(scores.begin(), scores.end(),
+                         [](const Plausibility& a, const Plausibility& b) { return a.Key() < b.Key(); });
+    return forms[static_cast<std::size_t>(best - scores.begin())];
 }
 
 }  // namespace tarnix

@@ -11,16 +11,18 @@ namespace tarnix {
 
 struct DateColumn {
     int column = -1;
-    std::vector<DateForm> forms;  // every form under which each of its fields reads, in DateForms() order
+    bool named = false;           // a header names it the date: it is the date column whatever it holds
+    std::vector<DateForm> forms;  // the forms that read its fields, in DateForms() order
 };
 
-// The leftmost column whose every field reads as a date under some form; a column of -1 when there is none.
+// The column a header names the date (or the time, when its fields are dates with times); else the leftmost
+// column whose fields read as dates under some form, all but one in ten. A column of -1 when there is none.
 DateColumn FindDateColumn(const SampleTable& table);
 
-// Among the forms under which every date is real: the one the user asked for, then the fewest steps back in
-// time per ticker (the ticker in `tickerColumn`, or one for the file); YYMMDD against DDMMYY by the latest
-// date nearest to today without passing it; else day first, month first, year first, as DateForms() lists
-// them.
+// The form the user's date order asks for, else the most plausible one: the fewest dates that do not read,
+// lie after tomorrow or jump a year from the ticker's date before; then the dates most in order (either
+// way), then the fewest days between successive dates; then, for six digits, the latest date nearest to
+// today without passing it; else day first, month first, year first, as DateForms() lists them.
 DateForm ResolveDateForm(const SampleTable& table, const DateColumn& dates, int tickerColumn,
                          const SniffContext& context);
 

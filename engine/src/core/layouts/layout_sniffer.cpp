@@ -10,9 +10,11 @@ namespace {
 
 // A layout is taken when at most one sampled line in ten fails it: the lines that fail are then refused
 // by the reading with their line number, instead of the file going to a reading that says less. What the
-// user asked for (a date order, a decimal mark) holds whatever the sample says.
-bool ReadsEnough(const SampleTable& table, const QuoteLayout& layout, const SniffContext& context) {
-    if (context.dateOrder != DateOrder::kAutomatic || context.decimalMark != 0) return true;
+// user asked for (a date order, a decimal mark) and a date column a header names hold whatever the sample
+// says.
+bool ReadsEnough(const SampleTable& table, const QuoteLayout& layout, const SniffContext& context,
+                 const DateColumn& dates) {
+    if (context.dateOrder != DateOrder::kAutomatic || context.decimalMark != 0 || dates.named) return true;
     LayoutLineReader reader(layout);
     QuoteLine quote;
     std::size_t failed = 0;
@@ -40,7 +42,7 @@ std::optional<QuoteLayout> LayoutOf(const SampleTable& table, const SniffContext
     if (!SettlePrices(context, layout)) return std::nullopt;
     layout.dateForm = ResolveDateForm(table, dates, layout.ColumnOf(ColumnRole::kTicker), context);
     DecideDecimalMark(table, context.decimalMark, layout);
-    if (!ReadsEnough(table, layout, context)) return std::nullopt;
+    if (!ReadsEnough(table, layout, context, dates)) return std::nullopt;
     return layout;
 }
 

@@ -34,12 +34,12 @@ struct QuoteLayout {
     char separator = ',';
     std::vector<ColumnRole> columns;  // the role of every column, in order
     DateForm dateForm;
-    TimeForm timeForm;               // of the time column, or of the times within the dates
-    bool onePrice = false;           // the close column is the only price: open, high and low take it too
-    char decimalMark = '.';          // of prices and volumes
+    TimeForm timeForm;                // of the time column, or of the times within the dates
+    bool onePrice = false;            // the close column is the only price: open, high and low take it too
+    char decimalMark = '.';           // of prices and volumes
     bool decimalMarkAssumed = false;  // the quotes did not settle it: the log says so
-    std::int64_t firstDataLine = 1;  // the lines before it are passed over
-    std::string fileTicker;          // the ticker of every line when no column holds one
+    std::int64_t firstDataLine = 1;   // the lines before it are passed over
+    std::string fileTicker;           // the ticker of every line when no column holds one
 
     // The first column of `role`, or -1.
     int ColumnOf(ColumnRole role) const;

@@ -44,7 +44,7 @@ std::vector<SampledLine> SampleLines(std::string_view sample, bool wholeFile);
 
 // What a file in another layout needs beyond its lines.
 struct SniffContext {
-    std::string_view fileName;  // its ticker when no column holds one
+    std::string_view fileName;                    // its ticker when no column holds one
     DateOrder dateOrder = DateOrder::kAutomatic;  // the user's word; automatic lets the quotes decide
     char decimalMark = 0;                         // the same: '.' or ',', or 0
     CivilDate today;  // ambiguous six-digit dates are read as the latest date not after it
