@@ -80,6 +80,15 @@ CivilDate Today() {
             static_cast<std::int32_t>(static_cast<unsigned>(today.day()))};
 }
 
+std::optional<QuoteLayout> DecideFileLayout(const SampledSource& source, const SniffContext& context,
+                                            bool russian) {
+    try {
+        return DecideLayout(source.sample(), source.wholeFile(), context);
+    } catch (const LineError& error) {
+        throw ConversionError(error.message() + LineMention(error.line(), russian));
+    }
+}
+
 // Reads the input to its end in the design's way, or in the layout its first lines show, which the log then
 // tells.
 void FoldInput(QuoteInput& input, std::string_view name, const ConversionOptions& options,
@@ -87,7 +96,7 @@ void FoldInput(QuoteInput& input, std::string_view name, const ConversionOptions
     SampledSource source(input, kLayoutSampleSize);
     QuoteReader reader(source);
     const SniffContext context{name, options.dateOrder(), options.decimalMark(), Today()};
-    const std::optional<QuoteLayout> layout = DecideLayout(source.sample(), source.wholeFile(), context);
+    const std::optional<QuoteLayout> layout = DecideFileLayout(source, context, options.russianLog());
     if (!layout) {
         folder.FoldQuoteFile(reader);
         return;

@@ -358,9 +358,25 @@ TEST(LayoutReader, EveryLineIsReadOrEndsTheFileWithItsNumberAndASampleThatDoesNo
         const std::string where = c.russian ? " (строка " + last + ")" : " (line " + last + ")";
         EXPECT_TRUE(log.ends_with(c.error.empty() ? "\nOk\n" : "Error: " + c.error + where + "\n")) << log;
     }
-    // A line that does not read within the sample leaves the layout unsettled.
-    const std::string log = MemoryRun("SBER;20240131;10:05;1;2;0,5;1,5\nSBER;20240131;10:10;1;2;0,5\n").log;
-    EXPECT_EQ(log, "Processing: q.txt\nError: '' is not a valid integer value\n");
+    // Within the sample: a line that does not read fails by itself; a file no layout reads says so.
+    const struct {
+        std::string file;
+        bool russian;
+        std::string error;
+    } refusals[] = {
+        {"SBER;20240131;10:05;1;2;0,5;1,5\nSBER;20240131;10:10;1;2;0,5\n", false,
+         "'SBER;20240131;10:10;1;2;0,5' has too few fields (line 2)"},
+        {"Date;Price\nyesterday;12\n", false, "no layout Tarnix reads fits this file: 'yesterday;12' (line 2)"},
+        {"Date;Price\nyesterday;12\n", true, "no layout Tarnix reads fits this file: 'yesterday;12' (строка 2)"},
+        {"Date,Ultima,Prima,High,Low\n2024-01-15,2,1,3,0.5\n", false,
+         "cannot tell the open from the close in 'Ultima' and 'Prima': a header naming them would settle it"},
+        {"2024-01-15,2,1,3,0.5\n", false,
+         "cannot tell the open from the close in column 2 and column 3: a header naming them would settle it"},
+    };
+    for (const auto& c : refusals) {
+        const std::string log = MemoryRun(c.file, "q.txt", c.russian).log;
+        EXPECT_TRUE(log.ends_with("Error: " + c.error + "\n")) << log;
+    }
 }
 
 // Random quotes written in the design layout and in a random layout of a real export give the same bars.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -38,5 +39,17 @@ class DesignValueError : public ConversionError {
 [[noreturn]] inline void ThrowDesignValueNotValid(std::string_view text, std::string_view what) {
     throw DesignValueError(NotValidMessage(text, what));
 }
+
+// A failure found at one line of a file before its reading starts; the log adds where the line stands in its
+// own language.
+class LineError : public ConversionError {
+  public:
+    LineError(const std::string& message, std::int64_t line) : ConversionError(message), line_(line) {}
+
+    std::int64_t line() const { return line_; }
+
+  private:
+    std::int64_t line_;
+};
 
 }  // namespace tarnix

@@ -74,4 +74,9 @@ bool TakesDesignReading(std::string_view sample, bool wholeFile) {
     return !layout.hasHeader || IsDesignHeader(first->text);
 }
 
+bool KeepsDesignErrors(std::string_view firstLine) {
+    if (LayoutOfFirstLine(firstLine).hasHeader) return IsDesignHeader(firstLine);
+    return std::count(firstLine.begin(), firstLine.end(), ',') >= 6;
+}
+
 }  // namespace tarnix

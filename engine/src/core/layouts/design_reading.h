@@ -11,4 +11,8 @@ namespace tarnix {
 // the lines up to that one are looked at.
 bool TakesDesignReading(std::string_view sample, bool wholeFile);
 
+// Whether a file that no layout reads keeps the design reading's own errors: its first line is a header of
+// the design's kind, or a headerless line of at least the design's seven comma-separated fields.
+bool KeepsDesignErrors(std::string_view firstLine);
+
 }  // namespace tarnix

@@ -1,14 +1,17 @@
 #include "layout_sniffer.h"
 
+#include <algorithm>
+
 #include "core/conversion_error.h"
 #include "core/layouts/column_roles.h"
 #include "core/layouts/date_column.h"
 #include "core/layouts/decimal_mark.h"
+#include "core/layouts/design_reading.h"
 
 namespace tarnix {
 namespace {
 
-// A layout is taken when at most one sampled line in ten fails it: the lines that fail are then refused
+// A layout is taken when at most one sampled line in ten fails it (one line of a short sample): the lines that fail are then refused
 // by the reading with their line number, instead of the file going to a reading that says less. What the
 // user asked for (a date order, a decimal mark) and a date column a header names hold whatever the sample
 // says.
@@ -25,7 +28,7 @@ bool ReadsEnough(const SampleTable& table, const QuoteLayout& layout, const Snif
             ++failed;
         }
     }
-    return failed * 10 <= table.data().size();
+    return failed <= std::max<std::size_t>(1, table.data().size() / 10) && failed < table.data().size();
 }
 
 std::optional<QuoteLayout> LayoutOf(const SampleTable& table, const SniffContext& context) {
@@ -42,6 +45,7 @@ std::optional<QuoteLayout> LayoutOf(const SampleTable& table, const SniffContext
     if (!SettlePrices(context, layout)) return std::nullopt;
     layout.dateForm = ResolveDateForm(table, dates, layout.ColumnOf(ColumnRole::kTicker), context);
     DecideDecimalMark(table, context.decimalMark, layout);
+    if (!CheckPricesByContent(table, layout)) return std::nullopt;
     if (!ReadsEnough(table, layout, context, dates)) return std::nullopt;
     return layout;
 }
@@ -61,7 +65,17 @@ std::optional<QuoteLayout> SniffLayout(std::span<const SampledLine> lines, const
 std::optional<QuoteLayout> DecideLayout(std::string_view sample, bool wholeFile,
                                         const SniffContext& context) {
     if (TakesDesignReading(sample, wholeFile)) return std::nullopt;
-    return SniffLayout(SampleLines(sample, wholeFile), context);
+    const std::vector<SampledLine> lines = SampleLines(sample, wholeFile);
+    if (auto layout = SniffLayout(lines, context)) return layout;
+    const auto first =
+        std::find_if(lines.begin(), lines.end(), [](const SampledLine& l) { return !IsBlankLine(l.text); });
+    if (first == lines.end() || KeepsDesignErrors(first->text)) return std::nullopt;
+    // The first line that holds a digit is most likely data: the one the user will look at.
+    const auto data = std::find_if(first, lines.end(), [](const SampledLine& l) {
+        return l.text.find_first_of("0123456789") != std::string_view::npos;
+    });
+    const SampledLine& shown = data == lines.end() ? *first : *data;
+    throw LineError("no layout Tarnix reads fits this file: " + QuotedText(shown.text), shown.number);
 }
 
 }  // namespace tarnix

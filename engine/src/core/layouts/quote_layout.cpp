@@ -12,11 +12,10 @@
 #include "tarnix/text_case.h"
 
 namespace tarnix {
-namespace {
 
 // A text in quotes, cut short when longer than a person reads in a log line (a line of binary junk may run
 // for megabytes); the cut falls between UTF-8 characters.
-std::string Quoted(std::string_view text) {
+std::string QuotedText(std::string_view text) {
     constexpr std::size_t kLongest = 64;
     if (text.size() <= kLongest) return "'" + std::string(text) + "'";
     std::size_t cut = kLongest;
@@ -24,8 +23,10 @@ std::string Quoted(std::string_view text) {
     return "'" + std::string(text.substr(0, cut)) + "...'";
 }
 
+namespace {
+
 [[noreturn]] void ThrowUnread(std::string_view text, std::string_view what) {
-    throw ConversionError(Quoted(text) + " is not a valid " + std::string(what));
+    throw ConversionError(QuotedText(text) + " is not a valid " + std::string(what));
 }
 
 // The length of a digit-grouping character at `at`: a blank, a no-break space (Windows-1251 or UTF-8) or a
@@ -121,7 +122,7 @@ std::string_view RoleTag(ColumnRole role, bool onePrice) {
 }
 
 std::string ShownMark(char c) {
-    return c == '\t' ? "'\\t'" : Quoted(std::string_view(&c, 1));
+    return c == '\t' ? "'\\t'" : QuotedText(std::string_view(&c, 1));
 }
 
 }  // namespace
@@ -258,7 +259,7 @@ bool LayoutLineReader::Read(std::string_view line, bool volumeCounting, QuoteLin
     if (IsBlankLine(line)) return false;
     const std::span<const std::string_view> fields = splitter_.Split(line, fieldsNeeded_);
     // A line cut short, or one of another layout, lacks a column that gives the quote something.
-    if (fields.size() < fieldsNeeded_) throw ConversionError(Quoted(line) + " has too few fields");
+    if (fields.size() < fieldsNeeded_) throw ConversionError(QuotedText(line) + " has too few fields");
     quote.minute = ReadDateField(Field(fields, date_));
     if (time_ >= 0) {
         const std::string_view text = Field(fields, time_);

@@ -48,6 +48,9 @@ struct QuoteLayout {
 // The log line that tells how a file is read: "Layout: ';' <DATE> DD/MM/YY, <TIME> HH:MM, <OPEN> ..."
 std::string DescribeLayout(const QuoteLayout& layout, bool russian);
 
+// A text in quotes for a message, cut short when longer than a person reads in a log line.
+std::string QuotedText(std::string_view text);
+
 // Where a line of a file stands, as the errors of its reading say it: " (line 31)", " (строка 31)".
 std::string LineMention(std::int64_t number, bool russian);
 
