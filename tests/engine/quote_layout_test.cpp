@@ -237,7 +237,8 @@ struct MemoryRun {
     std::string log;
     std::string bars5;
 
-    explicit MemoryRun(const std::string& bytes, const std::string& name = "q.txt", bool russian = false) {
+    explicit MemoryRun(const std::string& bytes, const std::string& name = "q.txt", bool russian = false,
+                       DateOrder order = DateOrder::kAutomatic) {
         test::MemoryStore store("/quotes/");
         store.AddFile(name, bytes);
         ConversionSettings settings;
@@ -246,6 +247,7 @@ struct MemoryRun {
         settings.customIntervalText = "7";
         settings.withVolume = true;
         settings.russianLog = russian;
+        settings.dateOrder = order;
         test::RecordingReport report;
         RunConversion(store, FixedOptions(settings), report);
         log = report.LogText();
@@ -314,6 +316,33 @@ TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
          "sber,5,1706695559,250.5,251,250.1,250.75,12000\n",
          "',' <TICKER> <PER> <DATE> Unix seconds, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
          "SBER,20240131,100500,250.5,251.,250.1,250.75,12000\r\n"},
+        {"a stock export re-saved with the time last",
+         "Date,Open,High,Low,Close,Volume ,Filename,Time\n2024-01-15,1.5,1.6,1.4,1.5,100,X.txt,10:00\n"
+         "2024-01-15,1.5,1.7,1.5,1.6,50,X.txt,10:05\n",
+         "',' <DATE> YYYY-MM-DD, <OPEN> <HIGH> <LOW> <CLOSE> <VOL> - <TIME> HH:MM, decimal '.'",
+         "Q,20240115,100000,1.5,1.6,1.4,1.5,100\r\nQ,20240115,100500,1.5,1.7,1.5,1.6,50\r\n"},
+        {"Investing in Spanish: the close first",
+         "\"Fecha\",\"\xC3\x9Altimo\",\"Apertura\",\"M\xC3\xA1ximo\",\"M\xC3\xADnimo\",\"Vol.\",\"% var.\"\n"
+         "\"15.01.2024\",\"151,5\",\"150,0\",\"152,0\",\"149,5\",\"1,23M\",\"0,5%\"\n",
+         "',' <DATE> DD.MM.YYYY, <CLOSE> <OPEN> <HIGH> <LOW> <VOL> -, decimal ','",
+         "Q,20240115,000500,150.,152.,149.5,151.5,1230000\r\n"},
+        {"Japanese names, the ticker a code, a turnover after the volume",
+         "\xE3\x82\xB3\xE3\x83\xBC\xE3\x83\x89,\xE6\x97\xA5\xE4\xBB\x98,\xE5\xA7\x8B\xE5\x80\xA4,"
+         "\xE9\xAB\x98\xE5\x80\xA4,\xE5\xAE\x89\xE5\x80\xA4,\xE7\xB5\x82\xE5\x80\xA4,"
+         "\xE5\xA3\xB2\xE8\xB2\xB7\xE4\xBB\xA3\xE9\x87\x91,\xE5\x87\xBA\xE6\x9D\xA5\xE9\xAB\x98\n"
+         "7203,2024/01/15,2500,2550,2490,2520,1260000000,500000\n",
+         "',' <TICKER> <DATE> YYYY/MM/DD, <OPEN> <HIGH> <LOW> <CLOSE> - <VOL>, decimal '.'",
+         "7203,20240115,000500,2500.,2550.,2490.,2520.,500000\r\n"},
+        {"a trade count beside the volume, named",
+         "Date,Time,Open,High,Low,Close,Trades,total_volume\n2024-01-15,10:00,1.5,1.6,1.4,1.5,7,100\n",
+         "',' <DATE> YYYY-MM-DD, <TIME> HH:MM, <OPEN> <HIGH> <LOW> <CLOSE> - <VOL>, decimal '.'",
+         "Q,20240115,100000,1.5,1.6,1.4,1.5,100\r\n"},
+        {"headerless ticks: Unix seconds, a price and an amount", "1705312800,1.5,3\n1705312830,1.6,2\n",
+         "',' <DATE> Unix seconds, <LAST> <VOL>, decimal '.'", "Q,20240115,100000,1.5,1.6,1.5,1.6,5\r\n"},
+        {"the high and the low by content where the names are of another language",
+         "Date;Erster;Tief;Hoch;Schluss\n2024-01-15;1,5;1,4;1,6;1,5\n",
+         "';' <DATE> YYYY-MM-DD, <OPEN> <LOW> <HIGH> <CLOSE>, decimal ','",
+         "Q,20240115,000500,1.5,1.6,1.4,1.5,0\r\n"},
         {"yymmdd dates that the design reading would take as they stand",
          "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\nSBER,5,240131,235900,1,2,0.5,1.5,"
          "3\n",
@@ -359,22 +388,38 @@ TEST(LayoutReader, EveryLineIsReadOrEndsTheFileWithItsNumberAndASampleThatDoesNo
         EXPECT_TRUE(log.ends_with(c.error.empty() ? "\nOk\n" : "Error: " + c.error + where + "\n")) << log;
     }
     // Within the sample: a line that does not read fails by itself; a file no layout reads says so.
+    std::string finam = "<TICKER>;<PER>;<DATE>;<TIME>;<OPEN>;<HIGH>;<LOW>;<CLOSE>;<VOL>\n";
+    for (int day = 1; day <= 31; ++day)
+        finam += "GAZP;D;" + std::string(day < 10 ? "0" : "") + std::to_string(day) +
+                 "/04/24;10:00;1,5;1,6;1,4;1,5;1\n";
     const struct {
         std::string file;
         bool russian;
         std::string error;
+        DateOrder order = DateOrder::kAutomatic;
     } refusals[] = {
+        {finam, false, "'31/04/24' is not a valid date (line 32)"},
+        {finam, false, "'31/04/24' is not a valid date (line 32)", DateOrder::kDayMonthYear},
+        {"<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\nX,1,2024-13-45,100100,1.5,1.6,1.4,"
+         "1.5,1\n",
+         false, "'2024-13-45' is not a valid date (line 2)"},
+        {"Date,Time,Open,High,Low,Close\n2024-01-15,10:00,1.5,1.6,1.4,1.5\n2024-01-15,10h05,1.5,1.6,1.4,1.5\n"
+         "2024-01-15,10:10,1.5,1.6,1.4,1.5\n",
+         false, "'10h05' is not a valid time (line 3)"},
         {"SBER;20240131;10:05;1;2;0,5;1,5\nSBER;20240131;10:10;1;2;0,5\n", false,
          "'SBER;20240131;10:10;1;2;0,5' has too few fields (line 2)"},
-        {"Date;Price\nyesterday;12\n", false, "no layout Tarnix reads fits this file: 'yesterday;12' (line 2)"},
-        {"Date;Price\nyesterday;12\n", true, "no layout Tarnix reads fits this file: 'yesterday;12' (строка 2)"},
+        {"Date;Price\nyesterday;12\n", false,
+         "no layout Tarnix reads fits this file: 'yesterday;12' (line 2)"},
+        {"Date;Price\nyesterday;12\n", true,
+         "no layout Tarnix reads fits this file: 'yesterday;12' (строка 2)"},
         {"Date,Ultima,Prima,High,Low\n2024-01-15,2,1,3,0.5\n", false,
          "cannot tell the open from the close in 'Ultima' and 'Prima': a header naming them would settle it"},
         {"2024-01-15,2,1,3,0.5\n", false,
-         "cannot tell the open from the close in column 2 and column 3: a header naming them would settle it"},
+         "cannot tell the open from the close in column 2 and column 3: a header naming them would settle "
+         "it"},
     };
     for (const auto& c : refusals) {
-        const std::string log = MemoryRun(c.file, "q.txt", c.russian).log;
+        const std::string log = MemoryRun(c.file, "q.txt", c.russian, c.order).log;
         EXPECT_TRUE(log.ends_with("Error: " + c.error + "\n")) << log;
     }
 }

@@ -122,7 +122,10 @@ DateColumn FindDateColumn(const SampleTable& table) {
             return dates;
         }
     }
-    const std::size_t least = table.data().size() - table.data().size() / 10;
+    // As many fields as a layout may leave unread (see ReadsEnough) may fail.
+    const std::size_t least =
+        table.data().size() -
+        std::min(table.data().size(), std::max<std::size_t>(1, table.data().size() / 10));
     for (std::size_t column = 0; column < table.columnCount(); ++column) {
         const int c = static_cast<int>(column);
         dates.forms = FormsReading(table, c, least);
