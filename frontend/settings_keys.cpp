@@ -51,7 +51,7 @@ DateOrder DateOrderOf(std::string_view text) {
 
 char DecimalMarkOf(std::string_view text) {
     const std::string_view mark = TrimSpaceAndControls(text);
-    return mark == "." || mark == "," ? mark.front() : 0;
+    return mark == "." || mark == "," ? mark.front() : '\0';
 }
 
 std::string ScreenSizeSuffix(int width, int height) {
