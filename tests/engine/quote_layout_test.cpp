@@ -64,6 +64,19 @@ TEST(DateTimeText, ReadsEachFormAndOnlyRealDatesAndTimes) {
         {"2024-01-31  9:30 UTC", "YYYY-MM-DD T", "20240131 0930"},
         {"2024-01-31T0930", "YYYY-MM-DD T", "20240131 0930"},
         {"Jan 31, 2024 23:59", "Mon DD, YYYY T", "20240131 2359"},
+        {"31-Dec-10", "DD-Mon-YY", "20101231 0000"},
+        {"1-JAN-2020", "DD-Mon-YYYY", "20200101 0000"},
+        {"15-oct-2024T10:01:00Z", "DD-Mon-YYYY T", "20241015 1001"},
+        {"15-OCT-24 10:01 PM", "DD-Mon-YY T", "20241015 2201"},
+        {"1/15/2024 10:01:59PM", "MM/DD/YYYY T", "20240115 2201"},
+        {"2024-01-15 12:05 am", "YYYY-MM-DD T", "20240115 0005"},
+        {"2024-01-15 12:05 PM UTC", "YYYY-MM-DD T", "20240115 1205"},
+        {"2024-01-15 13:05 PM", "YYYY-MM-DD T", "-"},
+        {"2024-01-15 0:05 AM", "YYYY-MM-DD T", "-"},
+        {"31-Feb-24", "DD-Mon-YY", "-"},
+        {"31-Jan-2024", "DD-Mon-YY", "-"},
+        {"31-Foo-24", "DD-Mon-YY", "-"},
+        {"31 Jan 24", "DD-Mon-YY", "-"},
         {"202401311005", "YYYYMMDDHHMM", "20240131 1005"},
         {"20240131100559", "YYYYMMDDHHMMSS", "20240131 1005"},
         {"1706695559", "Unix seconds", "20240131 1005"},
@@ -93,17 +106,42 @@ TEST(DateTimeText, ReadsTimeColumnsInTheirForm) {
     const TimeForm colons{true, true};
     const TimeForm digits{false, true};
     const TimeForm shortDigits{false, false};
+    const TimeForm twelveHour{true, false, ':', true};
+    const TimeForm twelveHourSeconds{true, true, ':', true};
+    const TimeForm dotted{true, false, '.', false};
+    const TimeForm hours{true, false, 'h', false};
     const struct {
         const char* text;
         TimeForm form;
         std::optional<std::int32_t> minute;
     } cases[] = {
-        {"10:05", colons, 605},          {"9:30", colons, 570},
-        {"09:30:15.250", colons, 570},   {"100559", digits, 605},
-        {"93000", digits, 570},          {"0", digits, 0},
-        {"930", shortDigits, 570},       {"1005", shortDigits, 605},
-        {"24:00", colons, std::nullopt}, {"1260", shortDigits, std::nullopt},
-        {"10:5", colons, std::nullopt},  {"1000000", digits, std::nullopt},
+        {"10:05", colons, 605},
+        {"9:30", colons, 570},
+        {"09:30:15.250", colons, 570},
+        {"100559", digits, 605},
+        {"93000", digits, 570},
+        {"0", digits, 0},
+        {"930", shortDigits, 570},
+        {"1005", shortDigits, 605},
+        {"24:00", colons, std::nullopt},
+        {"1260", shortDigits, std::nullopt},
+        {"10:5", colons, std::nullopt},
+        {"1000000", digits, std::nullopt},
+        {"10:01 PM", twelveHour, 1321},
+        {"10:01pm", twelveHour, 1321},
+        {"12:00 AM", twelveHour, 0},
+        {"12:59 PM", twelveHour, 779},
+        {"1:05:30 am", twelveHourSeconds, 65},
+        {"0:30 AM", twelveHour, std::nullopt},
+        {"13:00 PM", twelveHour, std::nullopt},
+        {"10:01", twelveHour, std::nullopt},
+        {"10:01 PMX", twelveHour, std::nullopt},
+        {"10.01", dotted, 601},
+        {"9.30.15", dotted, 570},
+        {"10h01", hours, 601},
+        {"10H01", hours, 601},
+        {"10.1", dotted, std::nullopt},
+        {"10:01", hours, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadTime(c.text, c.form), c.minute) << c.text;
 }
@@ -162,6 +200,17 @@ TEST(LayoutNumbers, PricesAndVolumesWithTheFilesMarkAndGrouping) {
         {",500", '.', std::nullopt, std::nullopt},
         {"12x", '.', std::nullopt, std::nullopt},
         {"99999999999999999999", '.', 1e20f, std::nullopt},
+        {"$214.44", '.', 214.44f, std::nullopt},
+        {"$ 1,214.5", '.', 1214.5f, std::nullopt},
+        {"214,44 \xE2\x82\xAC", ',', 214.44f, std::nullopt},
+        {"\xC2\xA3"
+         "2.5",
+         '.', 2.5f, std::nullopt},
+        {"2500\xC2\xA5", '.', 2500.0f, std::nullopt},
+        {"1 234,5 \xE2\x82\xBD", ',', 1234.5f, std::nullopt},
+        {"$", '.', std::nullopt, std::nullopt},
+        {"$$5", '.', std::nullopt, std::nullopt},
+        {"5 US$", '.', std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ReadLayoutPrice(c.text, c.mark), c.price) << c.text;
