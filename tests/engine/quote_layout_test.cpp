@@ -392,6 +392,50 @@ TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
          "Date;Erster;Tief;Hoch;Schluss\n2024-01-15;1,5;1,4;1,6;1,5\n",
          "';' <DATE> YYYY-MM-DD, <OPEN> <LOW> <HIGH> <CLOSE>, decimal ','",
          "Q,20240115,000500,1.5,1.6,1.4,1.5,0\r\n"},
+        {"times in twelve hours, named",
+         "Date,Time,Open,High,Low,Close,Volume\n01/15/2024,9:30 AM,1.5,1.6,1.4,1.5,100\n"
+         "01/15/2024,12:05PM,1.5,1.7,1.5,1.6,50\n01/16/2024,12:00 am,1.6,1.6,1.6,1.6,1\n",
+         "',' <DATE> MM/DD/YYYY, <TIME> H:MM AM/PM, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "Q,20240115,093000,1.5,1.6,1.4,1.5,100\r\nQ,20240115,120500,1.5,1.7,1.5,1.6,50\r\n"
+         "Q,20240116,000500,1.6,1.6,1.6,1.6,1\r\n"},
+        {"times in twelve hours beside the date, without a header",
+         "2024-01-15;10:01:00 PM;1,5;1,6;1,4;1,5;100\n",
+         "';' <DATE> YYYY-MM-DD, <TIME> H:MM:SS AM/PM, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal ','",
+         "Q,20240115,220500,1.5,1.6,1.4,1.5,100\r\n"},
+        {"a date-time in twelve hours", "Date,Open,High,Low,Close\n1/15/2024 10:01:59 PM,1.5,1.6,1.4,1.5\n",
+         "',' <DATE> MM/DD/YYYY H:MM:SS AM/PM, <OPEN> <HIGH> <LOW> <CLOSE>, decimal '.'",
+         "Q,20240115,220500,1.5,1.6,1.4,1.5,0\r\n"},
+        {"hours and minutes apart by a dot in a column named the time",
+         "Fecha;Hora;Apertura;M\xC3\xA1ximo;M\xC3\xADnimo;Cierre\n15.01.2024;9.07;1,5;1,6;1,4;1,5\n"
+         "15.01.2024;10.01;1,5;1,6;1,4;1,5\n",
+         "';' <DATE> DD.MM.YYYY, <TIME> HH.MM, <OPEN> <HIGH> <LOW> <CLOSE>, decimal ','",
+         "Q,20240115,091000,1.5,1.6,1.4,1.5,0\r\nQ,20240115,100500,1.5,1.6,1.4,1.5,0\r\n"},
+        {"hours and minutes apart by an h in a column named the time",
+         "Date;Heure;Ouverture;Haut;Bas;Cl\xC3\xB4ture\n15/01/2024;10h01;1,5;1,6;1,4;1,5\n",
+         "';' <DATE> DD/MM/YYYY, <TIME> HHhMM, <OPEN> <HIGH> <LOW> <CLOSE>, decimal ','",
+         "Q,20240115,100500,1.5,1.6,1.4,1.5,0\r\n"},
+        {"a price like 10.01 beside the date is no time without a header",
+         "2024-01-15;10.01;10.05;9.99;10.02;100\n",
+         "';' <DATE> YYYY-MM-DD, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "Q,20240115,000500,10.01,10.05,9.99,10.02,100\r\n"},
+        {"dates with short month names and two-digit years",
+         "Date,Open,High,Low,Close,Volume\n30-Dec-10,1.5,1.6,1.4,1.5,100\n31-Dec-10,1.5,1.7,1.5,1.6,50\n",
+         "',' <DATE> DD-Mon-YY, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "Q,20101230,000500,1.5,1.6,1.4,1.5,100\r\nQ,20101231,000500,1.5,1.7,1.5,1.6,50\r\n"},
+        {"dates in capitals with times: the T of OCT is no ISO T",
+         "DATE,OPEN,HIGH,LOW,CLOSE\n15-OCT-2024 10:01,1.5,1.6,1.4,1.5\n15-OCT-2024 10:07,1.5,1.7,1.5,1.6\n",
+         "',' <DATE> DD-Mon-YYYY HH:MM, <OPEN> <HIGH> <LOW> <CLOSE>, decimal '.'",
+         "Q,20241015,100500,1.5,1.6,1.4,1.5,0\r\nQ,20241015,101000,1.5,1.7,1.5,1.6,0\r\n"},
+        {"prices with a dollar sign before them",
+         "Date,Close,Volume,Open,High,Low\n01/31/2024,$214.44,1000,$213.00,$215.00,$212.50\n",
+         "',' <DATE> MM/DD/YYYY, <CLOSE> <VOL> <OPEN> <HIGH> <LOW>, decimal '.'",
+         "Q,20240131,000500,213.,215.,212.5,214.44,1000\r\n"},
+        {"prices with a euro sign after them",
+         "Datum;Er\xC3\xB6"
+         "ffnung;Hoch;Tief;Schluss\n31.01.2024;1.213,00 \xE2\x82\xAC;1.215,00 \xE2\x82\xAC;"
+         "1.212,50 \xE2\x82\xAC;1.214,50 \xE2\x82\xAC\n",
+         "';' <DATE> DD.MM.YYYY, <OPEN> <HIGH> <LOW> <CLOSE>, decimal ','",
+         "Q,20240131,000500,1213.,1215.,1212.5,1214.5,0\r\n"},
         {"yymmdd dates that the design reading would take as they stand",
          "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\nSBER,5,240131,235900,1,2,0.5,1.5,"
          "3\n",
@@ -402,6 +446,10 @@ TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
         const MemoryRun run(c.file);
         EXPECT_EQ(run.log, "Processing: q.txt\nLayout: " + c.layout + "\nOk\n") << c.family;
         EXPECT_EQ(run.bars5, kBarHeader + c.bars) << c.family;
+        std::string russian = c.layout;
+        russian.replace(russian.rfind(", decimal "), 10, ", десятичный знак ");
+        EXPECT_NE(MemoryRun(c.file, "q.txt", true).log.find("\nФормат: " + russian + "\n"), std::string::npos)
+            << c.family;
     }
 }
 
@@ -455,6 +503,18 @@ TEST(LayoutReader, EveryLineIsReadOrEndsTheFileWithItsNumberAndASampleThatDoesNo
         {"Date,Time,Open,High,Low,Close\n2024-01-15,10:00,1.5,1.6,1.4,1.5\n2024-01-15,10h05,1.5,1.6,1.4,1.5\n"
          "2024-01-15,10:10,1.5,1.6,1.4,1.5\n",
          false, "'10h05' is not a valid time (line 3)"},
+        {"Date,Time,Open,High,Low,Close\n2024-01-15,10:01 PM,1.5,1.6,1.4,1.5\n"
+         "2024-01-15,13:05 PM,1.5,1.6,1.4,1.5\n",
+         false, "'13:05 PM' is not a valid time (line 3)"},
+        {"Fecha;Hora;Apertura;M\xC3\xA1ximo;M\xC3\xADnimo;Cierre\n15.01.2024;10.01;1,5;1,6;1,4;1,5\n"
+         "15.01.2024;25.01;1,5;1,6;1,4;1,5\n",
+         true, "'25.01' is not a valid time (строка 3)"},
+        {"Date,Open,High,Low,Close\n30-Dec-10,1.5,1.6,1.4,1.5\n31-Dec-10,1.5,1.6,1.4,1.5\n"
+         "32-Dec-10,1.5,1.6,1.4,1.5\n",
+         false, "'32-Dec-10' is not a valid date (line 4)"},
+        {"Date,Open,High,Low,Close\n01/31/2024,$213.00,$215.00,$212.50,$214.44\n"
+         "02/01/2024,$213.00,$215.00,$212.50,$21x\n",
+         false, "'$21x' is not a valid floating point value (line 3)"},
         {"SBER;20240131;10:05;1;2;0,5;1,5\nSBER;20240131;10:10;1;2;0,5\n", false,
          "'SBER;20240131;10:10;1;2;0,5' has too few fields (line 2)"},
         {"Date;Price\nyesterday;12\n", false,
