@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/conversion_error.h"
 #include "core/layouts/layout_sniffer.h"
 #include "layout_rendering.h"
 
@@ -23,7 +24,13 @@ void CheckQuoteFile(std::string_view bytes) {
     // Today, which the run takes from the clock, only settles between YYMMDD and DDMMYY when both read the
     // file: it does not decide whether a layout is found.
     const tarnix::SniffContext context{"data.txt", tarnix::DateOrder::kAutomatic, 0, {2024, 6, 1}};
-    const bool found = tarnix::DecideLayout(bytes, true, context).has_value();
+    // A sample that refuses itself (open and close that nothing tells apart, no layout that fits) ends the
+    // file with its error and no layout line.
+    bool found = false;
+    try {
+        found = tarnix::DecideLayout(bytes, true, context).has_value();
+    } catch (const tarnix::ConversionError&) {
+    }
     tarnix::test::rendering::LogLines log;
     tarnix::test::rendering::Convert("data.txt", std::string(bytes), "7", log);
     Require(log.lines.size() == (found ? 3u : 2u) && log.lines[0] == "Processing: data.txt");
