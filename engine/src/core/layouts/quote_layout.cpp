@@ -71,6 +71,15 @@ std::string_view WithoutCurrencySign(std::string_view text) {
     return text;
 }
 
+// A price that is not a plain decimal: grouped, with a currency sign, or in the float syntax. Out of line, so
+// that the plain price of nearly every field pays nothing for it.
+[[gnu::noinline]] std::optional<float> ReadUnusualPrice(std::string_view text, char mark) {
+    text = WithoutCurrencySign(text);
+    const auto plain = WithoutGrouping(text, mark);
+    if (!plain || plain->empty()) return std::nullopt;
+    return TryParseFloat(*plain, mark);
+}
+
 // A decimal volume, perhaps with a K, M or B suffix, as a whole number.
 std::optional<std::int64_t> ReadScaledVolume(std::string_view text, char mark) {
     const bool negative = !text.empty() && text.front() == '-';
@@ -228,10 +237,7 @@ std::string_view FieldSplitter::TakeQuoted(std::string_view& rest) {
 
 std::optional<float> ReadLayoutPrice(std::string_view text, char mark) {
     if (const auto value = PlainDecimalTextValue(text, {mark, mark})) return value;
-    text = WithoutCurrencySign(text);
-    const auto plain = WithoutGrouping(text, mark);
-    if (!plain || plain->empty()) return std::nullopt;
-    return TryParseFloat(*plain, mark);
+    return ReadUnusualPrice(text, mark);
 }
 
 std::optional<std::int64_t> ReadLayoutVolume(std::string_view text, char mark) {
