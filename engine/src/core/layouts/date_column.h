@@ -16,7 +16,8 @@ struct DateColumn {
 };
 
 // The column a header names the date (or the time, when its fields are dates with times); else the leftmost
-// column whose fields read as dates under some form, all but one in ten (one of a short sample). A column of -1 when there is none.
+// column whose fields read as dates under some form, all but one in ten (one of a short sample). A column of
+// -1 when there is none.
 DateColumn FindDateColumn(const SampleTable& table);
 
 // The form the user's date order asks for, else the most plausible one: the fewest dates that do not read,

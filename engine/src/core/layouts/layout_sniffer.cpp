@@ -11,10 +11,10 @@
 namespace tarnix {
 namespace {
 
-// A layout is taken when at most one sampled line in ten fails it (one line of a short sample): the lines that fail are then refused
-// by the reading with their line number, instead of the file going to a reading that says less. What the
-// user asked for (a date order, a decimal mark) and a date column a header names hold whatever the sample
-// says.
+// A layout is taken when at most one sampled line in ten fails it (one line of a short sample): the lines
+// that fail are then refused by the reading with their line number, instead of the file going to a reading
+// that says less. What the user asked for (a date order, a decimal mark) and a date column a header names
+// hold whatever the sample says.
 bool ReadsEnough(const SampleTable& table, const QuoteLayout& layout, const SniffContext& context,
                  const DateColumn& dates) {
     if (context.dateOrder != DateOrder::kAutomatic || context.decimalMark != 0 || dates.named) return true;
