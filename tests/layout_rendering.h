@@ -129,15 +129,15 @@ inline void ChooseDateAndTime(Chooser& chooser, Layout& layout) {
     const std::string y = chooser.Pick<std::string>({"YY", "YYYY"}), s(1, chooser.Pick({'/', '.', '-'}));
     const std::string separated = chooser.Pick({d + s + m + s + y, m + s + d + s + y, y + s + m + s + d});
     const std::string named = "Mon " + d + ", YYYY", longNamed = "Month " + d + " YYYY";
-    const auto kind = static_cast<std::size_t>(chooser.Below(11));
-    layout.date =
-        std::array<std::string, 11>{"YYYYMMDD", "YYMMDD",       "DDMMYY",         separated, separated, named,
-                                    longNamed,  "YYYYMMDDhhmm", "YYYYMMDDhhmmss", "unix",    "unixms"}[kind];
-    layout.timeInDate = kind >= 7;
+    const auto kind = static_cast<std::size_t>(chooser.Below(13));
+    layout.date = std::array<std::string, 13>{
+        "YYYYMMDD", "YYMMDD",  "DDMMYY",       "DD-Mon-YY",      "D-MON-YYYY", separated, separated,
+        named,      longNamed, "YYYYMMDDhhmm", "YYYYMMDDhhmmss", "unix",       "unixms"}[kind];
+    layout.timeInDate = kind >= 9;
     const auto fraction = chooser.Pick<std::string>({"", "", ".fff", ",fff"});
-    layout.time =
-        chooser.Pick<std::string>({"hhmmss" + fraction, "hhmm", "hh:mm:ss" + fraction, "hh:mm", "h:mm"});
-    if (kind >= 5 || !chooser.OneIn(3)) return;
+    layout.time = chooser.Pick<std::string>(
+        {"hhmmss" + fraction, "hhmm", "hh:mm:ss" + fraction, "hh:mm", "h:mm", "i:mm AP", "i:mm:ssap"});
+    if (kind >= 7 || !chooser.OneIn(3)) return;
     layout.date += chooser.Pick({' ', 'T'}) + layout.time;
     layout.zone = chooser.Pick<std::string>({"", "Z", " UTC", "GMT+0200", "-05:00"});
     layout.timeInDate = true;
@@ -178,13 +178,19 @@ inline Layout ChooseLayout(Chooser& chooser) {
     return layout;
 }
 
+inline std::string WithCase(std::string text, char caseBit) {
+    for (char& c : text) c = static_cast<char>((c & ~0x20) | caseBit);
+    return text;
+}
+
 inline std::string Padded(std::int64_t value, std::size_t width) {
     const std::string text = std::to_string(value);
     return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
 }
 
-// The date and time of a quote by a pattern: YYYY YY MM M DD D Mon Month hh h mm ss fff, or unix and
-// unixms for Unix time; anything else stands for itself. The calendar is the standard library's.
+// The date and time of a quote by a pattern: YYYY YY MM M DD D Mon MON Month hh h mm ss fff, i for hours 1
+// to 12 and AP or ap after them, or unix and unixms for Unix time; anything else stands for itself. The
+// calendar is the standard library's.
 inline std::string Format(std::string_view pattern, const Quote& quote) {
     const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{quote.day}}};
     const auto year = static_cast<std::int64_t>(static_cast<int>(date.year()));
@@ -193,13 +199,24 @@ inline std::string Format(std::string_view pattern, const Quote& quote) {
     static constexpr std::array<std::string_view, 12> kMonths = {
         "January", "February", "March",     "April",   "May",      "June",
         "July",    "August",   "September", "October", "November", "December"};
-    static constexpr std::array<std::string_view, 13> kTokens = {
-        "unixms", "unix", "YYYY", "YY", "MM", "M", "DD", "D", "hh", "h", "mm", "ss", "fff"};
-    static constexpr std::array<std::size_t, 13> kWidths = {1, 1, 4, 2, 2, 1, 2, 1, 2, 1, 2, 2, 3};
+    static constexpr std::array<std::string_view, 14> kTokens = {
+        "unixms", "unix", "YYYY", "YY", "MM", "M", "DD", "D", "hh", "h", "i", "mm", "ss", "fff"};
+    static constexpr std::array<std::size_t, 14> kWidths = {1, 1, 4, 2, 2, 1, 2, 1, 2, 1, 1, 2, 2, 3};
     const std::int64_t ms = quote.millisecond, unixMs = quote.day * 86'400'000 + ms, hour = ms / 3'600'000;
-    const std::array<std::int64_t, 13> values = {
-        unixMs, unixMs / 1000, year, year % 100,       month,          month,    day,
-        day,    hour,          hour, ms / 60'000 % 60, ms / 1000 % 60, ms % 1000};
+    const std::array<std::int64_t, 14> values = {unixMs,
+                                                 unixMs / 1000,
+                                                 year,
+                                                 year % 100,
+                                                 month,
+                                                 month,
+                                                 day,
+                                                 day,
+                                                 hour,
+                                                 hour,
+                                                 (hour + 11) % 12 + 1,
+                                                 ms / 60'000 % 60,
+                                                 ms / 1000 % 60,
+                                                 ms % 1000};
     std::string text;
     for (std::size_t at = 0; at < pattern.size();) {
         const std::string_view rest = pattern.substr(at), name = kMonths[static_cast<std::size_t>(month - 1)];
@@ -207,9 +224,13 @@ inline std::string Format(std::string_view pattern, const Quote& quote) {
             std::find_if(kTokens.begin(), kTokens.end(), [&](auto t) { return rest.starts_with(t); });
         const auto i = static_cast<std::size_t>(token - kTokens.begin());
         const bool full = rest.starts_with("Month");
-        if (rest.starts_with("Mon")) {
-            text += full ? name : name.substr(0, 3);
+        if (rest.starts_with("Mon") || rest.starts_with("MON")) {
+            const std::string shortName(name.substr(0, 3));
+            text += full ? std::string(name) : rest[1] == 'O' ? WithCase(shortName, 0) : shortName;
             at += full ? 5 : 3;
+        } else if (rest.starts_with("AP") || rest.starts_with("ap")) {
+            text += WithCase(hour < 12 ? "AM" : "PM", rest[0] & 0x20);
+            at += 2;
         } else {
             text += token == kTokens.end() ? std::string(1, rest[0]) : Padded(values[i], kWidths[i]);
             at += token == kTokens.end() ? 1 : token->size();
@@ -294,11 +315,6 @@ inline std::vector<Quote> MakeQuotes(Chooser& chooser, const Layout& layout, std
         return std::pair(a.day, a.millisecond) < std::pair(b.day, b.millisecond);
     });
     return merged;
-}
-
-inline std::string WithCase(std::string text, char caseBit) {
-    for (char& c : text) c = static_cast<char>((c & ~0x20) | caseBit);
-    return text;
 }
 
 inline std::string FieldText(const Layout& layout, Chooser& chooser, const Quote& quote,

@@ -64,6 +64,19 @@ TEST(DateTimeText, ReadsEachFormAndOnlyRealDatesAndTimes) {
         {"2024-01-31  9:30 UTC", "YYYY-MM-DD T", "20240131 0930"},
         {"2024-01-31T0930", "YYYY-MM-DD T", "20240131 0930"},
         {"Jan 31, 2024 23:59", "Mon DD, YYYY T", "20240131 2359"},
+        {"31-Dec-10", "DD-Mon-YY", "20101231 0000"},
+        {"1-JAN-2020", "DD-Mon-YYYY", "20200101 0000"},
+        {"15-oct-2024T10:01:00Z", "DD-Mon-YYYY T", "20241015 1001"},
+        {"15-OCT-24 10:01 PM", "DD-Mon-YY T", "20241015 2201"},
+        {"1/15/2024 10:01:59PM", "MM/DD/YYYY T", "20240115 2201"},
+        {"2024-01-15 12:05 am", "YYYY-MM-DD T", "20240115 0005"},
+        {"2024-01-15 12:05 PM UTC", "YYYY-MM-DD T", "20240115 1205"},
+        {"2024-01-15 13:05 PM", "YYYY-MM-DD T", "-"},
+        {"2024-01-15 0:05 AM", "YYYY-MM-DD T", "-"},
+        {"31-Feb-24", "DD-Mon-YY", "-"},
+        {"31-Jan-2024", "DD-Mon-YY", "-"},
+        {"31-Foo-24", "DD-Mon-YY", "-"},
+        {"31 Jan 24", "DD-Mon-YY", "-"},
         {"202401311005", "YYYYMMDDHHMM", "20240131 1005"},
         {"20240131100559", "YYYYMMDDHHMMSS", "20240131 1005"},
         {"1706695559", "Unix seconds", "20240131 1005"},
@@ -93,17 +106,42 @@ TEST(DateTimeText, ReadsTimeColumnsInTheirForm) {
     const TimeForm colons{true, true};
     const TimeForm digits{false, true};
     const TimeForm shortDigits{false, false};
+    const TimeForm twelveHour{true, false, ':', true};
+    const TimeForm twelveHourSeconds{true, true, ':', true};
+    const TimeForm dotted{true, false, '.', false};
+    const TimeForm hours{true, false, 'h', false};
     const struct {
         const char* text;
         TimeForm form;
         std::optional<std::int32_t> minute;
     } cases[] = {
-        {"10:05", colons, 605},          {"9:30", colons, 570},
-        {"09:30:15.250", colons, 570},   {"100559", digits, 605},
-        {"93000", digits, 570},          {"0", digits, 0},
-        {"930", shortDigits, 570},       {"1005", shortDigits, 605},
-        {"24:00", colons, std::nullopt}, {"1260", shortDigits, std::nullopt},
-        {"10:5", colons, std::nullopt},  {"1000000", digits, std::nullopt},
+        {"10:05", colons, 605},
+        {"9:30", colons, 570},
+        {"09:30:15.250", colons, 570},
+        {"100559", digits, 605},
+        {"93000", digits, 570},
+        {"0", digits, 0},
+        {"930", shortDigits, 570},
+        {"1005", shortDigits, 605},
+        {"24:00", colons, std::nullopt},
+        {"1260", shortDigits, std::nullopt},
+        {"10:5", colons, std::nullopt},
+        {"1000000", digits, std::nullopt},
+        {"10:01 PM", twelveHour, 1321},
+        {"10:01pm", twelveHour, 1321},
+        {"12:00 AM", twelveHour, 0},
+        {"12:59 PM", twelveHour, 779},
+        {"1:05:30 am", twelveHourSeconds, 65},
+        {"0:30 AM", twelveHour, std::nullopt},
+        {"13:00 PM", twelveHour, std::nullopt},
+        {"10:01", twelveHour, std::nullopt},
+        {"10:01 PMX", twelveHour, std::nullopt},
+        {"10.01", dotted, 601},
+        {"9.30.15", dotted, 570},
+        {"10h01", hours, 601},
+        {"10H01", hours, 601},
+        {"10.1", dotted, std::nullopt},
+        {"10:01", hours, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadTime(c.text, c.form), c.minute) << c.text;
 }
@@ -162,6 +200,17 @@ TEST(LayoutNumbers, PricesAndVolumesWithTheFilesMarkAndGrouping) {
         {",500", '.', std::nullopt, std::nullopt},
         {"12x", '.', std::nullopt, std::nullopt},
         {"99999999999999999999", '.', 1e20f, std::nullopt},
+        {"$214.44", '.', 214.44f, std::nullopt},
+        {"$ 1,214.5", '.', 1214.5f, std::nullopt},
+        {"214,44 \xE2\x82\xAC", ',', 214.44f, std::nullopt},
+        {"\xC2\xA3"
+         "2.5",
+         '.', 2.5f, std::nullopt},
+        {"2500\xC2\xA5", '.', 2500.0f, std::nullopt},
+        {"1 234,5 \xE2\x82\xBD", ',', 1234.5f, std::nullopt},
+        {"$", '.', std::nullopt, std::nullopt},
+        {"$$5", '.', std::nullopt, std::nullopt},
+        {"5 US$", '.', std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ReadLayoutPrice(c.text, c.mark), c.price) << c.text;
@@ -347,6 +396,50 @@ TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
          "Date,Time,BidOpen,BidHigh,BidLow,BidClose,AskOpen\n2024-01-15,10:00,1.1,1.3,1.0,1.2,1.25\n",
          "',' <DATE> YYYY-MM-DD, <TIME> HH:MM, <OPEN> <HIGH> <LOW> <CLOSE> -, decimal '.'",
          "Q,20240115,100000,1.1,1.3,1.,1.2,0\r\n"},
+        {"times in twelve hours, named",
+         "Date,Time,Open,High,Low,Close,Volume\n01/15/2024,9:30 AM,1.5,1.6,1.4,1.5,100\n"
+         "01/15/2024,12:05PM,1.5,1.7,1.5,1.6,50\n01/16/2024,12:00 am,1.6,1.6,1.6,1.6,1\n",
+         "',' <DATE> MM/DD/YYYY, <TIME> H:MM AM/PM, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "Q,20240115,093000,1.5,1.6,1.4,1.5,100\r\nQ,20240115,120500,1.5,1.7,1.5,1.6,50\r\n"
+         "Q,20240116,000500,1.6,1.6,1.6,1.6,1\r\n"},
+        {"times in twelve hours beside the date, without a header",
+         "2024-01-15;10:01:00 PM;1,5;1,6;1,4;1,5;100\n",
+         "';' <DATE> YYYY-MM-DD, <TIME> H:MM:SS AM/PM, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal ','",
+         "Q,20240115,220500,1.5,1.6,1.4,1.5,100\r\n"},
+        {"a date-time in twelve hours", "Date,Open,High,Low,Close\n1/15/2024 10:01:59 PM,1.5,1.6,1.4,1.5\n",
+         "',' <DATE> MM/DD/YYYY H:MM:SS AM/PM, <OPEN> <HIGH> <LOW> <CLOSE>, decimal '.'",
+         "Q,20240115,220500,1.5,1.6,1.4,1.5,0\r\n"},
+        {"hours and minutes apart by a dot in a column named the time",
+         "Fecha;Hora;Apertura;M\xC3\xA1ximo;M\xC3\xADnimo;Cierre\n15.01.2024;9.07;1,5;1,6;1,4;1,5\n"
+         "15.01.2024;10.01;1,5;1,6;1,4;1,5\n",
+         "';' <DATE> DD.MM.YYYY, <TIME> HH.MM, <OPEN> <HIGH> <LOW> <CLOSE>, decimal ','",
+         "Q,20240115,091000,1.5,1.6,1.4,1.5,0\r\nQ,20240115,100500,1.5,1.6,1.4,1.5,0\r\n"},
+        {"hours and minutes apart by an h in a column named the time",
+         "Date;Heure;Ouverture;Haut;Bas;Cl\xC3\xB4ture\n15/01/2024;10h01;1,5;1,6;1,4;1,5\n",
+         "';' <DATE> DD/MM/YYYY, <TIME> HHhMM, <OPEN> <HIGH> <LOW> <CLOSE>, decimal ','",
+         "Q,20240115,100500,1.5,1.6,1.4,1.5,0\r\n"},
+        {"a price like 10.01 beside the date is no time without a header",
+         "2024-01-15;10.01;10.05;9.99;10.02;100\n",
+         "';' <DATE> YYYY-MM-DD, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "Q,20240115,000500,10.01,10.05,9.99,10.02,100\r\n"},
+        {"dates with short month names and two-digit years",
+         "Date,Open,High,Low,Close,Volume\n30-Dec-10,1.5,1.6,1.4,1.5,100\n31-Dec-10,1.5,1.7,1.5,1.6,50\n",
+         "',' <DATE> DD-Mon-YY, <OPEN> <HIGH> <LOW> <CLOSE> <VOL>, decimal '.'",
+         "Q,20101230,000500,1.5,1.6,1.4,1.5,100\r\nQ,20101231,000500,1.5,1.7,1.5,1.6,50\r\n"},
+        {"dates in capitals with times: the T of OCT is no ISO T",
+         "DATE,OPEN,HIGH,LOW,CLOSE\n15-OCT-2024 10:01,1.5,1.6,1.4,1.5\n15-OCT-2024 10:07,1.5,1.7,1.5,1.6\n",
+         "',' <DATE> DD-Mon-YYYY HH:MM, <OPEN> <HIGH> <LOW> <CLOSE>, decimal '.'",
+         "Q,20241015,100500,1.5,1.6,1.4,1.5,0\r\nQ,20241015,101000,1.5,1.7,1.5,1.6,0\r\n"},
+        {"prices with a dollar sign before them",
+         "Date,Close,Volume,Open,High,Low\n01/31/2024,$214.44,1000,$213.00,$215.00,$212.50\n",
+         "',' <DATE> MM/DD/YYYY, <CLOSE> <VOL> <OPEN> <HIGH> <LOW>, decimal '.'",
+         "Q,20240131,000500,213.,215.,212.5,214.44,1000\r\n"},
+        {"prices with a euro sign after them",
+         "Datum;Er\xC3\xB6"
+         "ffnung;Hoch;Tief;Schluss\n31.01.2024;1.213,00 \xE2\x82\xAC;1.215,00 \xE2\x82\xAC;"
+         "1.212,50 \xE2\x82\xAC;1.214,50 \xE2\x82\xAC\n",
+         "';' <DATE> DD.MM.YYYY, <OPEN> <HIGH> <LOW> <CLOSE>, decimal ','",
+         "Q,20240131,000500,1213.,1215.,1212.5,1214.5,0\r\n"},
         {"yymmdd dates that the design reading would take as they stand",
          "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\nSBER,5,240131,235900,1,2,0.5,1.5,"
          "3\n",
@@ -357,6 +450,10 @@ TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
         const MemoryRun run(c.file);
         EXPECT_EQ(run.log, "Processing: q.txt\nLayout: " + c.layout + "\nOk\n") << c.family;
         EXPECT_EQ(run.bars5, kBarHeader + c.bars) << c.family;
+        std::string russian = c.layout;
+        russian.replace(russian.rfind(", decimal "), 10, ", десятичный знак ");
+        EXPECT_NE(MemoryRun(c.file, "q.txt", true).log.find("\nФормат: " + russian + "\n"), std::string::npos)
+            << c.family;
     }
 }
 
@@ -410,6 +507,18 @@ TEST(LayoutReader, EveryLineIsReadOrEndsTheFileWithItsNumberAndASampleThatDoesNo
         {"Date,Time,Open,High,Low,Close\n2024-01-15,10:00,1.5,1.6,1.4,1.5\n2024-01-15,10h05,1.5,1.6,1.4,1.5\n"
          "2024-01-15,10:10,1.5,1.6,1.4,1.5\n",
          false, "'10h05' is not a valid time (line 3)"},
+        {"Date,Time,Open,High,Low,Close\n2024-01-15,10:01 PM,1.5,1.6,1.4,1.5\n"
+         "2024-01-15,13:05 PM,1.5,1.6,1.4,1.5\n",
+         false, "'13:05 PM' is not a valid time (line 3)"},
+        {"Fecha;Hora;Apertura;M\xC3\xA1ximo;M\xC3\xADnimo;Cierre\n15.01.2024;10.01;1,5;1,6;1,4;1,5\n"
+         "15.01.2024;25.01;1,5;1,6;1,4;1,5\n",
+         true, "'25.01' is not a valid time (строка 3)"},
+        {"Date,Open,High,Low,Close\n30-Dec-10,1.5,1.6,1.4,1.5\n31-Dec-10,1.5,1.6,1.4,1.5\n"
+         "32-Dec-10,1.5,1.6,1.4,1.5\n",
+         false, "'32-Dec-10' is not a valid date (line 4)"},
+        {"Date,Open,High,Low,Close\n01/31/2024,$213.00,$215.00,$212.50,$214.44\n"
+         "02/01/2024,$213.00,$215.00,$212.50,$21x\n",
+         false, "'$21x' is not a valid floating point value (line 3)"},
         {"SBER;20240131;10:05;1;2;0,5;1,5\nSBER;20240131;10:10;1;2;0,5\n", false,
          "'SBER;20240131;10:10;1;2;0,5' has too few fields (line 2)"},
         {"Date;Price\nyesterday;12\n", false,

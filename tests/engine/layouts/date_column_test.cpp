@@ -49,6 +49,10 @@ TEST(DateColumn, TheMostPlausibleReadingWinsAndOneBadLineDoesNotTurnIt) {
         {"020124 030124 040124 050124 080124", DateOrder::kAutomatic, "DDMMYY"},
         {"020124 030124 040124 050124 080124 320124", DateOrder::kAutomatic, "DDMMYY"},
         {"020124 030124", DateOrder::kYearMonthDay, "YYMMDD"},
+        // Short month names settle the order by themselves, in either case.
+        {"29-Dec-10 30-Dec-10 31-DEC-10 03-Jan-11", DateOrder::kAutomatic, "DD-Mon-YY"},
+        {"29-Dec-10 30-Dec-10 31-DEC-10 03-Jan-11 32-Jan-11", DateOrder::kMonthDayYear, "DD-Mon-YY"},
+        {"30-JAN-2020 31-jan-2020", DateOrder::kAutomatic, "DD-Mon-YYYY"},
     };
     for (const auto& c : cases) {
         const std::string layout = test::SniffedLayout(DailyQuotes(c.dates), {.order = c.order});

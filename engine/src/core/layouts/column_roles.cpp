@@ -56,8 +56,8 @@ int FirstNamed(const SampleTable& table, const QuoteLayout& layout, NamedRole na
 // The form most of the fields are written in, colons or digits; the fields of the other form then fail by
 // name when they are read.
 TimeForm MajorityTimeForm(const SampleTable& table, int column) {
-    TimeFormFinder withColons;
-    TimeFormFinder digits;
+    TimeFormFinder withColons(true);
+    TimeFormFinder digits(true);
     std::size_t colonCount = 0;
     for (const SampleRow& row : table.data()) {
         const std::string_view field = table.FieldOf(row, column);
@@ -121,9 +121,8 @@ void FindTimeColumn(const SampleTable& table, const DateColumn& dates, QuoteLayo
     if (dates.forms.front().withTime || dates.forms.front().HasBuiltInTime()) {
         TimeFormFinder finder;
         for (const SampleRow& row : table.data()) {
-            const std::string_view field = table.FieldOf(row, dates.column);
-            const std::size_t split = field.find_first_of(" \tT", field.find_first_of("0123456789"));
-            finder.Add(TrimBlanks(field.substr(split == std::string_view::npos ? field.size() : split + 1)));
+            const auto time = TimeTextOf(table.FieldOf(row, dates.column), dates.forms.front());
+            if (time) finder.Add(*time);
         }
         layout.timeForm = finder.Form().value_or(TimeForm{});
         return;

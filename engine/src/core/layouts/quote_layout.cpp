@@ -59,6 +59,27 @@ std::optional<std::string> WithoutGrouping(std::string_view text, char mark) {
     return plain;
 }
 
+// The price text without a currency sign ($, €, £, ¥, ₽) before or after it, with or without a blank
+// between.
+std::string_view WithoutCurrencySign(std::string_view text) {
+    static constexpr std::array<std::string_view, 5> kSigns = {"$", "\xE2\x82\xAC", "\xC2\xA3", "\xC2\xA5",
+                                                               "\xE2\x82\xBD"};
+    for (const std::string_view sign : kSigns) {
+        if (text.starts_with(sign)) return TrimBlanks(text.substr(sign.size()));
+        if (text.ends_with(sign)) return TrimBlanks(text.substr(0, text.size() - sign.size()));
+    }
+    return text;
+}
+
+// A price that is not a plain decimal: grouped, with a currency sign, or in the float syntax. Out of line, so
+// that the plain price of nearly every field pays nothing for it.
+[[gnu::noinline]] std::optional<float> ReadUnusualPrice(std::string_view text, char mark) {
+    text = WithoutCurrencySign(text);
+    const auto plain = WithoutGrouping(text, mark);
+    if (!plain || plain->empty()) return std::nullopt;
+    return TryParseFloat(*plain, mark);
+}
+
 // A decimal volume, perhaps with a K, M or B suffix, as a whole number.
 std::optional<std::int64_t> ReadScaledVolume(std::string_view text, char mark) {
     const bool negative = !text.empty() && text.front() == '-';
@@ -216,9 +237,7 @@ std::string_view FieldSplitter::TakeQuoted(std::string_view& rest) {
 
 std::optional<float> ReadLayoutPrice(std::string_view text, char mark) {
     if (const auto value = PlainDecimalTextValue(text, {mark, mark})) return value;
-    const auto plain = WithoutGrouping(text, mark);
-    if (!plain || plain->empty()) return std::nullopt;
-    return TryParseFloat(*plain, mark);
+    return ReadUnusualPrice(text, mark);
 }
 
 std::optional<std::int64_t> ReadLayoutVolume(std::string_view text, char mark) {
@@ -315,7 +334,7 @@ std::int32_t LayoutLineReader::ReadDateField(std::string_view text) {
     std::string_view datePart = text;
     std::string_view timePart;
     if (form.withTime) {
-        const std::size_t end = text.find_first_of(" \tT");
+        const std::size_t end = DateTextEnd(text);
         if (end == std::string_view::npos) ThrowUnread(text, "date");
         datePart = text.substr(0, end);
         timePart = TrimBlanks(text.substr(end + (text[end] == 'T' ? 1 : 0)));

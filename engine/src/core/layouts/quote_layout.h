@@ -79,9 +79,10 @@ bool IsBlankLine(std::string_view line);
 std::string_view WithoutByteOrderMark(std::string_view line);
 
 // A price or volume text with `mark` as its decimal mark. The other mark and blanks (also no-break and thin
-// spaces) group digits by threes and are dropped. A price follows the float syntax of design lines; a volume
-// is an integer, or a decimal rounded to the nearest whole number (halves away from zero), with K, M or B
-// for thousands, millions and billions; an empty volume or "-" is 0.
+// spaces) group digits by threes and are dropped. A price follows the float syntax of design lines, with or
+// without a currency sign ($, €, £, ¥, ₽) before or after it; a volume is an integer, or a decimal
+// rounded to the nearest whole number (halves away from zero), with K, M or B for thousands, millions and
+// billions; an empty volume or "-" is 0.
 std::optional<float> ReadLayoutPrice(std::string_view text, char mark);
 std::optional<std::int64_t> ReadLayoutVolume(std::string_view text, char mark);
 

@@ -74,8 +74,18 @@ void SkipFraction(std::string_view text, std::size_t& at) {
         at += 1 + CountDigits(text, at + 1);
 }
 
-// H:MM, HH:MM or HH:MM:SS with an optional fraction at `at`; moves `at` past it.
-std::optional<std::int32_t> TakeColonTime(std::string_view text, std::size_t& at) {
+void SkipBlanks(std::string_view text, std::size_t& at) {
+    while (at < text.size() && IsBlank(text[at])) ++at;
+}
+
+// Whether `c` parts hours from minutes (and minutes from seconds) as `mark` does; "h" in either case.
+bool IsTimeMark(char c, char mark) {
+    return c == mark || (mark == 'h' && c == 'H');
+}
+
+// H:MM, HH:MM or HH:MM:SS with an optional fraction at `at`, or the same with another mark between the
+// parts; moves `at` past it.
+std::optional<std::int32_t> TakeSeparatedTime(std::string_view text, std::size_t& at, char mark = ':') {
     // The usual HH:MM:SS of a whole field, quickly.
     if (at == 0 && text.size() == 8 && text[2] == ':' && text[5] == ':' &&
         std::all_of(text.begin(), text.end(), [](char c) { return IsDigit(c) || c == ':'; })) {
@@ -84,19 +94,59 @@ std::optional<std::int32_t> TakeColonTime(std::string_view text, std::size_t& at
         return MinuteOf(pair(0), pair(3), pair(6));
     }
     const auto hours = TakeNumber(text, at, 1, 2);
-    if (!hours || at >= text.size() || text[at] != ':') return std::nullopt;
+    if (!hours || at >= text.size() || !IsTimeMark(text[at], mark)) return std::nullopt;
     ++at;
     const auto minutes = TakeNumber(text, at, 2, 2);
     if (!minutes) return std::nullopt;
     std::int32_t seconds = 0;
-    if (at < text.size() && text[at] == ':') {
+    if (at < text.size() && IsTimeMark(text[at], mark)) {
         ++at;
         const auto taken = TakeNumber(text, at, 2, 2);
         if (!taken) return std::nullopt;
         seconds = *taken;
-        SkipFraction(text, at);
+        if (mark == ':') SkipFraction(text, at);
     }
     return MinuteOf(*hours, *minutes, seconds);
+}
+
+// Where "AM" or "PM" ends `text`, the blanks before it included; the size of the text without one.
+std::size_t MeridiemStart(std::string_view text) {
+    if (text.size() < 3 || AsciiUpper(text.back()) != 'M') return text.size();
+    const char half = AsciiUpper(text[text.size() - 2]);
+    if (half != 'A' && half != 'P') return text.size();
+    std::size_t start = text.size() - 2;
+    while (start > 0 && IsBlank(text[start - 1])) --start;
+    return start;
+}
+
+// Whether "AM" or "PM" (either case) follows `at`, after blanks.
+bool IsMeridiemAt(std::string_view text, std::size_t at) {
+    SkipBlanks(text, at);
+    if (at + 2 > text.size() || AsciiUpper(text[at + 1]) != 'M') return false;
+    const char half = AsciiUpper(text[at]);
+    return half == 'A' || half == 'P';
+}
+
+// The minute of the day of a twelve-hour time `minute` with the AM or PM after `at`; moves `at` past it.
+// 12:05 AM is five past midnight, 12:05 PM five past noon. Out of line: the times of most files have none.
+[[gnu::noinline]] std::optional<std::int32_t> TakeMeridiem(std::string_view text, std::size_t& at,
+                                                           std::int32_t minute) {
+    const std::int32_t hour = minute / 60;
+    if (!IsMeridiemAt(text, at) || hour < 1 || hour > 12) return std::nullopt;
+    SkipBlanks(text, at);
+    const bool afternoon = AsciiUpper(text[at]) == 'P';
+    at += 2;
+    constexpr std::int32_t kNoon = 12 * 60;
+    if (hour == 12) minute -= kNoon;
+    return afternoon ? minute + kNoon : minute;
+}
+
+// The time text after the date of a date-time: a blank or "T" must part them.
+std::optional<std::string_view> TimeTextAfterDate(std::string_view rest) {
+    if (rest.empty() || (!IsBlank(rest.front()) && rest.front() != 'T')) return std::nullopt;
+    std::size_t at = rest.front() == 'T' ? 1 : 0;
+    SkipBlanks(rest, at);
+    return rest.substr(at);
 }
 
 // Digits read as one integer, HHMMSS with `seconds` and HHMM without; moves `at` past them.
@@ -108,10 +158,6 @@ std::optional<std::int32_t> TakeDigitTime(std::string_view text, std::size_t& at
     if (!seconds) return MinuteOf(value / 100, value % 100, 0);
     SkipFraction(text, at);
     return MinuteOf(value / 10000, value / 100 % 100, value % 100);
-}
-
-void SkipBlanks(std::string_view text, std::size_t& at) {
-    while (at < text.size() && IsBlank(text[at])) ++at;
 }
 
 // An offset from UTC such as +02:00, -0500 or +2 at `at`, the sign included.
@@ -174,6 +220,21 @@ std::optional<CivilDate> TakeMonthNameDate(std::string_view text, std::size_t& a
     const auto year = TakeNumber(text, at, 4, 4);
     if (!year) return std::nullopt;
     return RealDate(*year, *month, *day);
+}
+
+// "31-Jan-24" or "31-JAN-2024" at the start of `text`, by the form's year; moves `at` past it.
+std::optional<CivilDate> TakeDayMonthNameDate(std::string_view text, std::size_t& at, const DateForm& form) {
+    const auto day = TakeNumber(text, at, 1, 2);
+    if (!day || at >= text.size() || text[at] != '-') return std::nullopt;
+    const std::size_t monthStart = ++at;
+    while (at < text.size() && IsAsciiLetter(text[at])) ++at;
+    const auto month = MonthOfName(text.substr(monthStart, at - monthStart));
+    if (!month || at >= text.size() || text[at] != '-') return std::nullopt;
+    ++at;
+    const std::size_t yearDigits = form.shortYear ? 2 : 4;
+    const auto year = TakeNumber(text, at, yearDigits, yearDigits);
+    if (!year) return std::nullopt;
+    return RealDate(form.shortYear ? FullYear(*year) : *year, *month, *day);
 }
 
 // Three parts between separators, in the form's order.
@@ -248,6 +309,9 @@ std::vector<DateForm> MakeDateForms() {
             }
         }
         forms.push_back({DateKind::kMonthName, DateOrder::kMonthDayYear, 0, false, withTime});
+        for (const bool shortYear : {true, false}) {
+            forms.push_back({DateKind::kDayMonthName, DateOrder::kDayMonthYear, '-', shortYear, withTime});
+        }
     }
     for (const DateKind kind :
          {DateKind::kDigits12, DateKind::kDigits14, DateKind::kUnixSeconds, DateKind::kUnixMillis}) {
@@ -312,6 +376,9 @@ std::string DateForm::Name() const {
         case DateKind::kMonthName:
             name = "Mon DD, YYYY";
             break;
+        case DateKind::kDayMonthName:
+            name = shortYear ? "DD-Mon-YY" : "DD-Mon-YYYY";
+            break;
         case DateKind::kDigits12:
             return "YYYYMMDDHHMM";
         case DateKind::kDigits14:
@@ -330,8 +397,11 @@ std::span<const DateForm> DateForms() {
 }
 
 std::string TimeForm::Name() const {
-    if (colons) return seconds ? "HH:MM:SS" : "HH:MM";
-    return seconds ? "HHMMSS" : "HHMM";
+    if (!separated) return seconds ? "HHMMSS" : "HHMM";
+    const std::string between(1, mark);
+    std::string name = (twelveHour ? "H" : "HH") + between + "MM";
+    if (seconds) name += between + "SS";
+    return twelveHour ? name + " AM/PM" : name;
 }
 
 std::optional<std::string_view> ReadDatePart(std::string_view text, const DateForm& form, CivilDate& date) {
@@ -353,6 +423,9 @@ std::optional<std::string_view> ReadDatePart(std::string_view text, const DateFo
         case DateKind::kMonthName:
             read = TakeMonthNameDate(text, at);
             break;
+        case DateKind::kDayMonthName:
+            read = TakeDayMonthNameDate(text, at, form);
+            break;
         default:
             break;
     }
@@ -370,20 +443,33 @@ std::optional<DateTime> ReadDateTime(std::string_view text, const DateForm& form
         if (!rest->empty()) return std::nullopt;
         return value;
     }
-    if (rest->empty() || (!IsBlank(rest->front()) && rest->front() != 'T')) return std::nullopt;
-    std::size_t at = rest->front() == 'T' ? 1 : 0;
-    SkipBlanks(*rest, at);
-    const auto minute = ReadTimeOfDateTime(rest->substr(at));
+    const auto time = TimeTextAfterDate(*rest);
+    const auto minute = time ? ReadTimeOfDateTime(*time) : std::nullopt;
     if (!minute) return std::nullopt;
     value.minute = *minute;
     return value;
+}
+
+std::size_t DateTextEnd(std::string_view text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (IsBlank(text[at]) || (text[at] == 'T' && at > 0 && IsDigit(text[at - 1]))) return at;
+    }
+    return std::string_view::npos;
+}
+
+std::optional<std::string_view> TimeTextOf(std::string_view text, const DateForm& form) {
+    CivilDate date;
+    const auto rest = ReadDatePart(text, form, date);
+    if (!rest) return std::nullopt;
+    return TimeTextAfterDate(*rest);
 }
 
 std::optional<std::int32_t> ReadTimeOfDateTime(std::string_view text) {
     std::size_t at = 0;
     std::optional<std::int32_t> minute;
     if (const std::size_t digits = CountDigits(text); digits < text.size() && text[digits] == ':') {
-        minute = TakeColonTime(text, at);
+        minute = TakeSeparatedTime(text, at);
+        if (minute && IsMeridiemAt(text, at)) minute = TakeMeridiem(text, at, *minute);
     } else if (digits >= 3) {
         minute = TakeDigitTime(text, at, digits >= 5);
     }
@@ -393,28 +479,40 @@ std::optional<std::int32_t> ReadTimeOfDateTime(std::string_view text) {
 
 std::optional<std::int32_t> ReadTime(std::string_view text, TimeForm form) {
     std::size_t at = 0;
-    const auto minute = form.colons ? TakeColonTime(text, at) : TakeDigitTime(text, at, form.seconds);
+    auto minute =
+        form.separated ? TakeSeparatedTime(text, at, form.mark) : TakeDigitTime(text, at, form.seconds);
+    if (minute && form.twelveHour) minute = TakeMeridiem(text, at, *minute);
     if (at != text.size()) return std::nullopt;
     return minute;
 }
 
+// A text's shape: its mark between hours and minutes (0 for digits), and whether it has seconds; mixed for a
+// text of no time shape.
 void TimeFormFinder::Add(std::string_view text) {
-    any_ = true;
-    const auto colons = std::count(text.begin(), text.end(), ':');
-    if (colons > 0) {
-        allDigits_ = false;
-        anySeconds_ = anySeconds_ || colons >= 2;
-        return;
-    }
-    allColons_ = false;
+    const std::size_t meridiem = MeridiemStart(text);
+    anyTwelveHour_ = anyTwelveHour_ || meridiem < text.size();
+    text = text.substr(0, meridiem);
     const std::size_t digits = CountDigits(text);
-    if (digits == 0 || digits > 6) allDigits_ = false;
-    anySeconds_ = anySeconds_ || digits >= 5;
+    char mark = 0;
+    if (text.find(':') != std::string_view::npos) {
+        mark = ':';
+    } else if (digits >= 1 && digits <= 2 && digits < text.size() &&
+               (text[digits] == '.' || IsTimeMark(text[digits], 'h'))) {
+        mark = text[digits] == '.' ? '.' : 'h';
+    } else if (digits == 0 || digits > 6) {
+        mixed_ = true;
+    }
+    const auto marks = std::count_if(text.begin(), text.end(), [&](char c) { return IsTimeMark(c, mark); });
+    anySeconds_ = anySeconds_ || (mark != 0 ? marks >= 2 : digits >= 5);
+    if (!mark_) mark_ = mark;
+    mixed_ = mixed_ || *mark_ != mark;
 }
 
 std::optional<TimeForm> TimeFormFinder::Form() const {
-    if (!any_ || (!allColons_ && !allDigits_)) return std::nullopt;
-    return TimeForm{allColons_, anySeconds_};
+    if (!mark_ || mixed_) return std::nullopt;
+    const char mark = *mark_;
+    if (mark != ':' && mark != 0 && !named_) return std::nullopt;
+    return TimeForm{mark != 0, anySeconds_, mark != 0 ? mark : ':', anyTwelveHour_};
 }
 
 }  // namespace tarnix

@@ -1,7 +1,8 @@
 #pragma once
 
 // The dates and times of quote files in the layouts that real exports use: the forms a column writes them in
-// (20240131, 31.01.2024, 01/31/24, Jan 31, 2024, 2024-01-31T10:05:00Z, Unix time, ...) and their reading.
+// (20240131, 31.01.2024, 01/31/24, Jan 31, 2024, 31-Jan-24, 2024-01-31T10:05:00Z, Unix time, ...) and their
+// reading.
 
 #include <cstdint>
 #include <optional>
@@ -34,14 +35,15 @@ CivilDate DateOfDayNumber(std::int64_t days);
 char* WriteCompactDate(char* out, CivilDate date);
 
 enum class DateKind : std::uint8_t {
-    kDigits8,      // YYYYMMDD
-    kDigits6,      // YYMMDD or DDMMYY, by `order`
-    kSeparated,    // three parts between "/", "." or "-", in `order`
-    kMonthName,    // Jan 31, 2024
-    kDigits12,     // YYYYMMDDHHMM
-    kDigits14,     // YYYYMMDDHHMMSS
-    kUnixSeconds,  // 10 digits, UTC
-    kUnixMillis,   // 13 digits, UTC
+    kDigits8,       // YYYYMMDD
+    kDigits6,       // YYMMDD or DDMMYY, by `order`
+    kSeparated,     // three parts between "/", "." or "-", in `order`
+    kMonthName,     // Jan 31, 2024
+    kDayMonthName,  // 31-Jan-24 or 31-JAN-2024 (`shortYear`)
+    kDigits12,      // YYYYMMDDHHMM
+    kDigits14,      // YYYYMMDDHHMMSS
+    kUnixSeconds,   // 10 digits, UTC
+    kUnixMillis,    // 13 digits, UTC
 };
 
 // How a column writes its dates, and whether a time follows each date in the same field.
@@ -49,7 +51,7 @@ struct DateForm {
     DateKind kind = DateKind::kDigits8;
     DateOrder order = DateOrder::kYearMonthDay;
     char separator = 0;      // kSeparated only
-    bool shortYear = false;  // kSeparated: two-digit years
+    bool shortYear = false;  // kSeparated and kDayMonthName: two-digit years
     bool withTime = false;   // a blank or "T", a time and an optional zone follow the date
 
     bool operator==(const DateForm&) const = default;
@@ -63,10 +65,13 @@ struct DateForm {
 std::span<const DateForm> DateForms();
 
 // Where a time is written: HH:MM(:SS) with colons, or digits, HHMMSS (also HMMSS, read as an integer) or
-// HHMM (also HMM). Seconds and fractions of seconds are ignored.
+// HHMM (also HMM); in twelve hours, h:mm(:ss) and AM or PM, with or without a blank before it. Seconds and
+// fractions of seconds are ignored.
 struct TimeForm {
-    bool colons = true;
+    bool separated = true;  // hours, minutes and seconds apart by `mark`; else digits
     bool seconds = true;
+    char mark = ':';          // ':', or '.' or 'h' (10.01, 10h01) in a column a header names the time
+    bool twelveHour = false;  // hours 1 to 12 and AM or PM after the time
 
     bool operator==(const TimeForm&) const = default;
     std::string Name() const;
@@ -82,23 +87,32 @@ struct DateTime {
 std::optional<std::string_view> ReadDatePart(std::string_view text, const DateForm& form, CivilDate& date);
 // A whole field of a date column. Without a time in the form the minute is 0.
 std::optional<DateTime> ReadDateTime(std::string_view text, const DateForm& form);
-// The time text of a date-time field, after the date's blank or "T": any time form, by its own length, and
-// an optional zone (Z, UTC, GMT+0200, -05:00), which is ignored.
+// Where the date of a date-time field in digits or with a short month name ends: at its first blank, or at
+// the "T" of ISO 8601 (one after a digit, not the T of OCT).
+std::size_t DateTextEnd(std::string_view text);
+// The time text of a date-time field in `form`, after its date and the blank or "T" between them; nothing
+// when the date does not read.
+std::optional<std::string_view> TimeTextOf(std::string_view text, const DateForm& form);
+// The time text of a date-time field, after the date's blank or "T": any time form with colons or digits,
+// by its own length, an optional AM or PM, and an optional zone (Z, UTC, GMT+0200, -05:00), which is ignored.
 std::optional<std::int32_t> ReadTimeOfDateTime(std::string_view text);
 // A field of a time column; the minute of the day.
 std::optional<std::int32_t> ReadTime(std::string_view text, TimeForm form);
 // The time form of a column, guessed from the shape of each of its texts in turn; the texts must then still
-// read under it.
+// read under it. Hours and minutes apart by "." or "h" make a form only in a column a header names the time
+// (`named`): elsewhere 10.01 is a price.
 class TimeFormFinder {
   public:
+    explicit TimeFormFinder(bool named = false) : named_(named) {}
     void Add(std::string_view text);
     std::optional<TimeForm> Form() const;
 
   private:
-    bool allColons_ = true;
-    bool allDigits_ = true;
+    bool named_;
+    std::optional<char> mark_;  // of the first text: ':', '.', 'h', or 0 for digits
+    bool mixed_ = false;        // a text of another shape than the first, or of none
     bool anySeconds_ = false;
-    bool any_ = false;
+    bool anyTwelveHour_ = false;
 };
 
 }  // namespace tarnix
