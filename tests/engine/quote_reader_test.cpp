@@ -103,6 +103,32 @@ TEST(QuoteReader, EndsLinesAtCrCrLfAndLoneLf) {
     }
 }
 
+TEST(QuoteReader, RefusesALineOfMoreThanOneMebibyte) {
+    constexpr std::size_t kMebibyte = std::size_t{1} << 20;
+    const struct {
+        std::size_t length;
+        const char* end;
+        bool refused;
+    } cases[] = {
+        {kMebibyte, "\n", false},
+        {kMebibyte, "", false},
+        {kMebibyte + 1, "\n", true},
+        {kMebibyte + 1, "", true},
+        {kMebibyte * 3 / 2, "\r\n", true},
+    };
+    for (const auto& c : cases) {
+        // A line end, and a line after it; or none: the last line of the file.
+        const std::string bytes = std::string(c.length, 'x') + c.end + (*c.end != '\0' ? "B\n" : "");
+        bool refused = false;
+        try {
+            LinesOf(bytes, SIZE_MAX);
+        } catch (const ConversionError& error) {
+            refused = error.message() == "Line too long";
+        }
+        EXPECT_EQ(refused, c.refused) << c.length << " bytes, then '" << c.end << "'";
+    }
+}
+
 TEST(QuoteReader, EveryMarkerFindsTheSameLineEnds) {
     // Line ends and their look-alikes with the high bit set, at every place of a word and across words.
     std::string bytes;

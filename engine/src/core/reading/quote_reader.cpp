@@ -205,6 +205,7 @@ void QuoteReader::ReadLine() {
     for (;;) {
         const std::size_t stop = FindLineEnd(scanned);
         if (stop < end_) {
+            if (stop - start > kMaxLineLength) throw ConversionError("Line too long");
             line = std::string_view(buffer_.get() + start, stop - start);
             const char terminator = buffer_[stop];
             // A Ctrl-Z is left in place: it ends the file, and AtEnd() must still see it.
