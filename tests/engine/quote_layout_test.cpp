@@ -498,7 +498,14 @@ TEST(LayoutReader, EveryLineIsReadOrEndsTheFileWithItsNumberAndASampleThatDoesNo
         bool russian;
         std::string error;
         DateOrder order = DateOrder::kAutomatic;
+        std::string name = "q.txt";
     } refusals[] = {
+        {"Date;Ticker;Open;High;Low;Close\n2024-01-15;\"A,B\";1;2;0.5;1.5\n", false,
+         "'A,B' is not a valid ticker (line 2)"},
+        {"Date;Ticker;Open;High;Low;Close\n2024-01-15;\"A\"\"\";1;2;0.5;1.5\n", false,
+         "'A\"' is not a valid ticker (line 2)"},
+        {"2024-01-15;1;2;0.5;1.5\n", false, "'A\x1B[31m' is not a valid ticker", DateOrder::kAutomatic,
+         "A\x1B[31m.txt"},
         {finam, false, "'31/04/24' is not a valid date (line 32)"},
         {finam, false, "'31/04/24' is not a valid date (line 32)", DateOrder::kDayMonthYear},
         {"<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\nX,1,2024-13-45,100100,1.5,1.6,1.4,"
@@ -532,7 +539,7 @@ TEST(LayoutReader, EveryLineIsReadOrEndsTheFileWithItsNumberAndASampleThatDoesNo
          "it"},
     };
     for (const auto& c : refusals) {
-        const std::string log = MemoryRun(c.file, "q.txt", c.russian, c.order).log;
+        const std::string log = MemoryRun(c.file, c.name, c.russian, c.order).log;
         EXPECT_TRUE(log.ends_with("Error: " + c.error + "\n")) << log;
     }
 }

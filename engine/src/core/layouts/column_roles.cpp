@@ -192,7 +192,9 @@ bool SettlePrices(const SniffContext& context, QuoteLayout& layout) {
     layout.onePrice = hasClose && others == 0;
     if (layout.ColumnOf(ColumnRole::kTicker) < 0) {
         const std::string_view name = context.fileName;
-        AssignUpperCase(layout.fileTicker, name.substr(0, name.size() >= 4 ? name.size() - 4 : 0));
+        const std::string_view ticker = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0);
+        if (!IsWritableTicker(ticker)) throw ConversionError(QuotedText(ticker) + " is not a valid ticker");
+        AssignUpperCase(layout.fileTicker, ticker);
     }
     return hasClose && (others == 0 || others == 3);
 }

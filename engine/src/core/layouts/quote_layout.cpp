@@ -174,6 +174,13 @@ std::string DescribeLayout(const QuoteLayout& layout, bool russian) {
     return text;
 }
 
+bool IsWritableTicker(std::string_view ticker) {
+    return std::none_of(ticker.begin(), ticker.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == ',' || c == '"' || byte < 0x20 || byte == 0x7F;
+    });
+}
+
 std::string LineMention(std::int64_t number, bool russian) {
     return (russian ? " (строка " : " (line ") + std::to_string(number) + ")";
 }
@@ -304,8 +311,13 @@ bool LayoutLineReader::Read(std::string_view line, bool volumeCounting, QuoteLin
         if (!volume) ThrowUnread(text, "integer value");
         quote.volume = *volume;
     }
-    AssignUpperCase(quote.ticker,
-                    ticker_ >= 0 ? Field(fields, ticker_) : std::string_view(layout_.fileTicker));
+    if (ticker_ >= 0) {
+        const std::string_view ticker = Field(fields, ticker_);
+        if (!IsWritableTicker(ticker)) ThrowUnread(ticker, "ticker");
+        AssignUpperCase(quote.ticker, ticker);
+    } else {
+        quote.ticker = layout_.fileTicker;
+    }
     return true;
 }
 

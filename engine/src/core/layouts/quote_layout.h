@@ -48,6 +48,10 @@ struct QuoteLayout {
 // The log line that tells how a file is read: "Layout: ';' <DATE> DD/MM/YY, <TIME> HH:MM, <OPEN> ..."
 std::string DescribeLayout(const QuoteLayout& layout, bool russian);
 
+// Whether a ticker can be written into a bar record: a comma, a double quote or a control character would
+// break the record.
+bool IsWritableTicker(std::string_view ticker);
+
 // A text in quotes for a message, cut short when longer than a person reads in a log line.
 std::string QuotedText(std::string_view text);
 
