@@ -134,9 +134,7 @@ int ParseDecimals(std::string_view text) {
 }
 
 DateOrder ParseDateOrder(std::string_view text) {
-    if (text == "DMY") return DateOrder::kDayMonthYear;
-    if (text == "MDY") return DateOrder::kMonthDayYear;
-    if (text == "YMD") return DateOrder::kYearMonthDay;
+    if (const auto order = DateOrderNamed(text)) return *order;
     throw UsageError("invalid date order " + Quoted(text) + " (DMY, MDY or YMD expected)");
 }
 

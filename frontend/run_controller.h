@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "run_feedback.h"
+#include "settings_keys.h"
 #include "tarnix/conversion.h"
 #include "window_design.h"
 
@@ -84,8 +85,8 @@ class RunController final : public ConversionOptions, public ConversionReport {
 
     // True from the start of a run in MakeClick until it returns.
     bool running() const { return running_; }
-    // The decimals of the prices written, as the settings file's "Decimals" key says.
-    void SetPriceDecimals(int decimals) { priceDecimals_ = decimals; }
+    // The decimals of the prices written and the reading of other layouts, as the settings file says.
+    void SetHandSetValues(const HandSetValues& values) { handSet_ = values; }
 
     std::string directory() const override { return view_.TextOf("Dir"); }
     bool intervalEnabled(int slot) const override;
@@ -96,7 +97,9 @@ class RunController final : public ConversionOptions, public ConversionReport {
     bool withVolume() const override { return view_.Checked("Voluem"); }
     bool russianLog() const override { return view_.Checked("Rus"); }
     char decimalChar() const override { return decimalChar_; }
-    int priceDecimals() const override { return priceDecimals_; }
+    int priceDecimals() const override { return handSet_.priceDecimals; }
+    DateOrder dateOrder() const override { return handSet_.dateOrder; }
+    char decimalMark() const override { return handSet_.decimalMark; }
 
     void AddLogLine(std::string_view line) override { view_.AddLogLine(line); }
     // Keeps the number; the counter shows it when the window next handles its events.
@@ -111,7 +114,7 @@ class RunController final : public ConversionOptions, public ConversionReport {
     RunView& view_;
     std::string programDirectory_;
     char decimalChar_ = '.';
-    int priceDecimals_ = kDefaultPriceDecimals;
+    HandSetValues handSet_;
     std::array<std::string, kCaptionedControls.size()> russianCaptions_;
     RunFeedback feedback_;
     bool activated_ = false;

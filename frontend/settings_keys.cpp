@@ -45,6 +45,15 @@ int PriceDecimalsOf(std::string_view text) {
     return decimals >= 1 && decimals <= kMaxPriceDecimals ? decimals : kDefaultPriceDecimals;
 }
 
+DateOrder DateOrderOf(std::string_view text) {
+    return DateOrderNamed(TrimSpaceAndControls(text)).value_or(DateOrder::kAutomatic);
+}
+
+char DecimalMarkOf(std::string_view text) {
+    const std::string_view mark = TrimSpaceAndControls(text);
+    return mark == "." || mark == "," ? mark.front() : '\0';
+}
+
 std::string ScreenSizeSuffix(int width, int height) {
     return "(" + std::to_string(width) + "x" + std::to_string(height) + ")";
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "tarnix/conversion.h"
+
 namespace tarnix::frontend {
 
 inline constexpr std::string_view kIniFileName = "Tarnix.ini";
@@ -59,6 +61,20 @@ int IntegerOr(std::string_view text, int fallback);
 inline constexpr std::string_view kDecimalsKey = "Decimals";
 // Its value: 1 to 8, or, for a missing or any other value, the default of 4.
 int PriceDecimalsOf(std::string_view text);
+
+// "DateOrder" ("DMY", "MDY" or "YMD") and "DecimalMark" ("." or ","): how files of other layouts are read,
+// which a user may set by hand; the window never writes them. Missing or any other value: the quotes decide.
+inline constexpr std::string_view kDateOrderKey = "DateOrder";
+inline constexpr std::string_view kDecimalMarkKey = "DecimalMark";
+DateOrder DateOrderOf(std::string_view text);
+char DecimalMarkOf(std::string_view text);
+
+// The values of the keys a user sets by hand, as the window takes them at its start.
+struct HandSetValues {
+    int priceDecimals = kDefaultPriceDecimals;
+    DateOrder dateOrder = DateOrder::kAutomatic;
+    char decimalMark = 0;  // or '.' or ','
+};
 
 // The placement's keys exist once for every screen size: "(1024x768)".
 std::string ScreenSizeSuffix(int width, int height);

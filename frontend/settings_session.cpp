@@ -31,7 +31,8 @@ std::string SettingsReadPath(const std::string& own, const std::string& former,
 
 void SettingsSession::Restore() {
     saved_ = false;
-    view_.SetPriceDecimals(PriceDecimalsOf(Read(kDecimalsKey)));
+    view_.SetHandSetValues({PriceDecimalsOf(Read(kDecimalsKey)), DateOrderOf(Read(kDateOrderKey)),
+                            DecimalMarkOf(Read(kDecimalMarkKey))});
     if (ReadInteger("FormVersion", 0) >= kFormVersion) {
         view_.Place(ReadPlacement());
         RestoreProperties();

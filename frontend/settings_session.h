@@ -63,7 +63,7 @@ class SettingsView : public ControlView {
     virtual WindowPlacement Placement() const = 0;
     // Called before the window is first visible.
     virtual void Place(const StoredPlacement& placement) = 0;
-    virtual void SetPriceDecimals(int decimals) = 0;
+    virtual void SetHandSetValues(const HandSetValues& values) = 0;
     // An error box without an owner: at the window's end it is partly gone.
     virtual void ShowFailure(const std::string& message) = 0;
 

@@ -71,7 +71,9 @@ class TfMain final : public QWidget, public frontend::RunView, public frontend::
     void CloseNow() override { close(); }
     frontend::WindowPlacement Placement() const override;
     void Place(const frontend::StoredPlacement& placement) override;
-    void SetPriceDecimals(int decimals) override { controller_.SetPriceDecimals(decimals); }
+    void SetHandSetValues(const frontend::HandSetValues& values) override {
+        controller_.SetHandSetValues(values);
+    }
     void ShowFailure(const std::string& message) override;
 
     // The controls under their design names, in tab order.

@@ -54,7 +54,9 @@ class TfMain final : public frontend::RunView, public frontend::SettingsView {
     void CloseNow() override { DestroyWindow(window_); }
     frontend::WindowPlacement Placement() const override;
     void Place(const frontend::StoredPlacement& placement) override;
-    void SetPriceDecimals(int decimals) override { controller_.SetPriceDecimals(decimals); }
+    void SetHandSetValues(const frontend::HandSetValues& values) override {
+        controller_.SetHandSetValues(values);
+    }
     void ShowFailure(const std::string& message) override { ShowErrorBox(nullptr, message); }
 
   private:

@@ -139,6 +139,13 @@ EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& option
 
 }  // namespace
 
+std::optional<DateOrder> DateOrderNamed(std::string_view name) {
+    if (name == "DMY") return DateOrder::kDayMonthYear;
+    if (name == "MDY") return DateOrder::kMonthDayYear;
+    if (name == "YMD") return DateOrder::kYearMonthDay;
+    return std::nullopt;
+}
+
 EntryOutcome ConvertFile(std::string_view name, const ConversionOptions& options, ConversionReport& report,
                          FileStore& store) {
     std::string failure;

@@ -392,6 +392,10 @@ TEST(LayoutReader, ReadsTheLayoutsOfRealExports) {
          "Date;Erster;Tief;Hoch;Schluss\n2024-01-15;1,5;1,4;1,6;1,5\n",
          "';' <DATE> YYYY-MM-DD, <OPEN> <LOW> <HIGH> <CLOSE>, decimal ','",
          "Q,20240115,000500,1.5,1.6,1.4,1.5,0\r\n"},
+        {"bid prices with an ask column beside them and no volume",
+         "Date,Time,BidOpen,BidHigh,BidLow,BidClose,AskOpen\n2024-01-15,10:00,1.1,1.3,1.0,1.2,1.25\n",
+         "',' <DATE> YYYY-MM-DD, <TIME> HH:MM, <OPEN> <HIGH> <LOW> <CLOSE> -, decimal '.'",
+         "Q,20240115,100000,1.1,1.3,1.,1.2,0\r\n"},
         {"times in twelve hours, named",
          "Date,Time,Open,High,Low,Close,Volume\n01/15/2024,9:30 AM,1.5,1.6,1.4,1.5,100\n"
          "01/15/2024,12:05PM,1.5,1.7,1.5,1.6,50\n01/16/2024,12:00 am,1.6,1.6,1.6,1.6,1\n",
@@ -522,7 +526,7 @@ TEST(LayoutReader, EveryLineIsReadOrEndsTheFileWithItsNumberAndASampleThatDoesNo
         {"Date;Price\nyesterday;12\n", true,
          "no layout Tarnix reads fits this file: 'yesterday;12' (строка 2)"},
         {"Date,Ultima,Prima,High,Low\n2024-01-15,2,1,3,0.5\n", false,
-         "cannot tell the open from the close in 'Ultima' and 'Prima': a header naming them would settle it"},
+         "no layout Tarnix reads fits this file: '2024-01-15,2,1,3,0.5' (line 2)"},
         {"2024-01-15,2,1,3,0.5\n", false,
          "cannot tell the open from the close in column 2 and column 3: a header naming them would settle "
          "it"},

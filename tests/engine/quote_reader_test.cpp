@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/layouts/sample_table.h"
 #include "test_support.h"
 
 namespace tarnix {
@@ -93,6 +94,12 @@ TEST(QuoteReader, EndsLinesAtCrCrLfAndLoneLf) {
                 << "input of " << bytes.size() << " bytes read " << readSize
                 << " at a time: " << bytes.substr(0, 20);
         }
+    }
+    // The layout decision's sample of a whole file splits it the same way.
+    for (const auto& [bytes, expected] : cases) {
+        std::vector<std::string> sampled;
+        for (const SampledLine& line : SampleLines(bytes, true)) sampled.emplace_back(line.text);
+        EXPECT_EQ(sampled, expected) << "sampled: " << bytes.substr(0, 20);
     }
 }
 

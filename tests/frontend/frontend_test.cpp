@@ -35,7 +35,7 @@ class FakeWindow final : public RunView, public SettingsView {
     std::vector<std::string> log;
     WindowPlacement placement{0, 1, {-1, -1, -8, -8}, {521, 213, 840, 614}, 96, 800, 800};
     std::optional<StoredPlacement> placed;
-    int decimals = 0;
+    HandSetValues handSet{0, DateOrder::kAutomatic, 0};
     // What the user does the first time a run hands the window its events.
     std::function<void()> duringRun;
     RunController* controller = nullptr;
@@ -67,7 +67,7 @@ class FakeWindow final : public RunView, public SettingsView {
     void CloseNow() override { events.emplace_back("closed"); }
     WindowPlacement Placement() const override { return placement; }
     void Place(const StoredPlacement& stored) override { placed = stored; }
-    void SetPriceDecimals(int value) override { decimals = value; }
+    void SetHandSetValues(const HandSetValues& values) override { handSet = values; }
     void ShowFailure(const std::string& message) override { events.push_back("failure: " + message); }
 };
 
@@ -175,6 +175,13 @@ TEST(SettingsKeys, PlacementTexts) {
     const std::pair<const char*, int> decimals[] = {{"5", 5}, {" 8 ", 8}, {"1", 1},    {"", 4},  {"0", 4},
                                                     {"9", 4}, {"-5", 4},  {"five", 4}, {"$6", 6}};
     for (const auto& [text, value] : decimals) EXPECT_EQ(PriceDecimalsOf(text), value) << text;
+    const std::pair<const char*, DateOrder> orders[] = {
+        {"DMY", DateOrder::kDayMonthYear}, {" MDY ", DateOrder::kMonthDayYear},
+        {"YMD", DateOrder::kYearMonthDay}, {"", DateOrder::kAutomatic},
+        {"dmy", DateOrder::kAutomatic},    {"D/M/Y", DateOrder::kAutomatic}};
+    for (const auto& [text, order] : orders) EXPECT_EQ(DateOrderOf(text), order) << text;
+    const std::pair<const char*, char> marks[] = {{".", '.'}, {" , ", ','}, {"", 0}, {";", 0}, {"..", 0}};
+    for (const auto& [text, mark] : marks) EXPECT_EQ(DecimalMarkOf(text), mark) << text;
 }
 
 TEST(SettingsSession, FirstStartRestoresNothingAndSavesEveryKeyInOrder) {
@@ -184,7 +191,7 @@ TEST(SettingsSession, FirstStartRestoresNothingAndSavesEveryKeyInOrder) {
     session.Save();
     EXPECT_TRUE(store.keys.empty()) << "a window never restored saves nothing";
     session.Restore();
-    EXPECT_EQ(window.decimals, 4);
+    EXPECT_EQ(window.handSet.priceDecimals, 4);
     ASSERT_TRUE(window.placed);
     EXPECT_FALSE(window.placed->minMax || window.placed->normal);
     EXPECT_TRUE(window.events.empty());
@@ -218,7 +225,12 @@ TEST(SettingsSession, RestoreTakesWhatTheFileAndTheScreenAllow) {
          {},
          4},
         {"values",
-         {{"Rus_Checked", " TRUE"}, {"m5_Checked", "1"}, {"Cust_Text", " 30 "}, {"Decimals", "6"}},
+         {{"Rus_Checked", " TRUE"},
+          {"m5_Checked", "1"},
+          {"Cust_Text", " 30 "},
+          {"Decimals", "6"},
+          {"DateOrder", "DMY"},
+          {"DecimalMark", ","}},
          stored,
          WindowState::kNormal,
          {"click Rus"},
@@ -239,7 +251,11 @@ TEST(SettingsSession, RestoreTakesWhatTheFileAndTheScreenAllow) {
         EXPECT_EQ(window.placed ? window.placed->normal : std::nullopt, row.normal) << row.name;
         EXPECT_EQ(window.placed ? window.placed->state : WindowState::kNormal, row.state) << row.name;
         EXPECT_EQ(window.events, row.clicks) << row.name;
-        EXPECT_EQ(window.decimals, row.decimals) << row.name;
+        EXPECT_EQ(window.handSet.priceDecimals, row.decimals) << row.name;
+        const bool readsHandSet = row.decimals == 6;
+        EXPECT_EQ(window.handSet.dateOrder, readsHandSet ? DateOrder::kDayMonthYear : DateOrder::kAutomatic)
+            << row.name;
+        EXPECT_EQ(window.handSet.decimalMark, readsHandSet ? ',' : 0) << row.name;
     }
 }
 
@@ -346,7 +362,7 @@ TEST(RunController, TidiesTheFieldsAndReadsTheOptionsFromTheControls) {
     ControllerRun run;
     run.window.texts["Cust"] = " 015";
     run.window.ticks = {{"mCust", true}, {"Voluem", true}, {"Rus", true}};
-    run.controller.SetPriceDecimals(6);
+    run.controller.SetHandSetValues({6, DateOrder::kAutomatic, 0});
     run.controller.MakeClick();
     EXPECT_EQ(run.window.texts["Cust"], "15");
     EXPECT_EQ(run.window.texts["Dir"], run.dir.path()) << "an empty field is the program's directory";

@@ -33,6 +33,9 @@ inline constexpr char kPathSeparator = '/';
 // Which part of an ambiguous date such as 05/01/04 comes first; kAutomatic lets the quotes decide.
 enum class DateOrder { kAutomatic, kDayMonthYear, kMonthDayYear, kYearMonthDay };
 
+// The order named "DMY", "MDY" or "YMD"; nothing for another text.
+std::optional<DateOrder> DateOrderNamed(std::string_view name);
+
 // The options that shape a bar record, read together for every record written.
 struct RecordOptions {
     bool addPerField = false;

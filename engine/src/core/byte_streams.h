@@ -43,13 +43,12 @@ class MemorySource final : public ByteSource {
 class SampledSource final : public ByteSource {
   public:
     SampledSource(ByteSource& source, std::size_t sampleSize) : source_(source) {
-        // Room for the whole sample at once, never moved; its pages are filled a block at a time, so that a
-        // small file costs no more memory than its size.
-        constexpr std::size_t kBlock = std::size_t{64} * 1024;
-        sample_.reserve(sampleSize);
+        // The room doubles as the file fills it, so that a small file costs no more than its size.
+        constexpr std::size_t kFirstBlock = std::size_t{4} * 1024;
         std::size_t filled = 0;
         while (filled < sampleSize) {
-            sample_.resize(std::min(sampleSize, std::max(filled + kBlock, sample_.size())));
+            if (filled == sample_.size())
+                sample_.resize(std::min(sampleSize, std::max(kFirstBlock, 2 * filled)));
             const std::size_t got = source_.Read(sample_.data() + filled, sample_.size() - filled);
             if (got == 0) {
                 wholeFile_ = true;

@@ -52,10 +52,9 @@ char BaseLatinLetter(unsigned code) {
     static constexpr std::string_view kExtendedA =
         "AAAAAACCCCCCCCDDDDEEEEEEEEEEGGGGGGGGHHHHIIIIIIIIIIIIJJKKKLLLLLLLLLLNNNNNNNNNOOOOOOOORRRRRRSSSSSSSSTT"
         "TTTTUUUUUUUUUUUUWWYYYZZZZZZS";
-    const char base = code >= 0xC0 && code <= 0xFF     ? kLatin1[code - 0xC0]
-                      : code >= 0x100 && code <= 0x17F ? kExtendedA[code - 0x100]
-                                                       : 0;
-    return base == '_' ? 0 : base;
+    if (code >= 0xC0 && code <= 0xFF && kLatin1[code - 0xC0] != '_') return kLatin1[code - 0xC0];
+    if (code >= 0x100 && code <= 0x17F) return kExtendedA[code - 0x100];
+    return '\0';
 }
 
 // Upper case of ASCII and Cyrillic letters in UTF-8; Latin letters lose their accents.

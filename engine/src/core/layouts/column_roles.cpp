@@ -149,10 +149,10 @@ void FindTimeColumn(const SampleTable& table, const DateColumn& dates, QuoteLayo
 
 void AssignPositionalRoles(const SampleTable& table, int dateColumn, QuoteLayout& layout) {
     std::vector<ColumnRole>& columns = layout.columns;
-    // A column named in a way Tarnix does not know may take a role by place; one named as something else
-    // (trades, turnover, ...) may not.
+    // A named column never takes a role by place: a name Tarnix does not know may be an ask price or an
+    // indicator.
     const auto free = [&](std::size_t column) {
-        return columns[column] == ColumnRole::kIgnored && NameOf(table, column) == NamedRole::kNone;
+        return columns[column] == ColumnRole::kIgnored && table.IsUnnamed(column);
     };
     for (std::size_t column = 0; column < static_cast<std::size_t>(dateColumn); ++column) {
         if (!free(column)) continue;

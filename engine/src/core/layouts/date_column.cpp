@@ -145,6 +145,7 @@ DateForm ResolveDateForm(const SampleTable& table, const DateColumn& dates, int 
     }
     const DateReadings readings(table, dates.column, tickerColumn, context.today);
     std::vector<Plausibility> scores;
+    scores.reserve(forms.size());
     for (const DateForm& form : forms) scores.push_back(readings.Of(form));
     const auto best =
         std::min_element(scores.begin(), scores.end(),

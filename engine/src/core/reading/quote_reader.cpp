@@ -144,13 +144,13 @@ void AssignUpperCase(std::string& target, std::string_view text) {
 
 QuoteReader::QuoteReader(ByteSource& source)
     : source_(source),
-      buffer_(std::make_unique<char[]>(kInitialBufferSize + kReadableAfterLine)),
+      buffer_(std::make_unique_for_overwrite<char[]>(kInitialBufferSize + kReadableAfterLine)),
       capacity_(kInitialBufferSize) {
     marks_.Reserve(capacity_);
 }
 
 void QuoteReader::GrowBuffer() {
-    auto larger = std::make_unique<char[]>(capacity_ * 2 + kReadableAfterLine);
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2 + kReadableAfterLine);
     std::memcpy(larger.get(), buffer_.get(), end_);
     buffer_ = std::move(larger);
     capacity_ *= 2;
