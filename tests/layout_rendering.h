@@ -229,7 +229,7 @@ inline std::string Format(std::string_view pattern, const Quote& quote) {
             text += full ? std::string(name) : rest[1] == 'O' ? WithCase(shortName, 0) : shortName;
             at += full ? 5 : 3;
         } else if (rest.starts_with("AP") || rest.starts_with("ap")) {
-            text += WithCase(hour < 12 ? "AM" : "PM", rest[0] & 0x20);
+            text += WithCase(hour < 12 ? "AM" : "PM", static_cast<char>(rest[0] & 0x20));
             at += 2;
         } else {
             text += token == kTokens.end() ? std::string(1, rest[0]) : Padded(values[i], kWidths[i]);
