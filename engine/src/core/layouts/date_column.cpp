@@ -19,17 +19,36 @@ NamedRole NameOf(const SampleTable& table, std::size_t column) {
     return table.IsUnnamed(column) ? NamedRole::kNone : RoleOfName(table.names()[column]);
 }
 
-std::size_t FieldsRead(const SampleTable& table, int column, const DateForm& form) {
-    return static_cast<std::size_t>(std::count_if(
-        table.data().begin(), table.data().end(),
-        [&](const SampleRow& row) { return ReadDateTime(table.FieldOf(row, column), form).has_value(); }));
+// Whether at least `least` fields of the column (and at least one) read under `form`; it stops as soon as
+// the answer is known, since the sample may hold a mebibyte of lines.
+bool ReadsAtLeast(const SampleTable& table, int column, const DateForm& form, std::size_t least) {
+    least = std::max<std::size_t>(least, 1);
+    const std::size_t rows = table.data().size();
+    if (least > rows) return false;
+    std::size_t read = 0;
+    std::size_t failed = 0;
+    for (const SampleRow& row : table.data()) {
+        if (ReadDateTime(table.FieldOf(row, column), form)) {
+            if (++read >= least) return true;
+        } else if (++failed > rows - least) {
+            return false;
+        }
+    }
+    return false;
 }
 
-// The forms under which at least `least` fields of the column read, and at least one.
+// The forms under which at least `least` fields of the column read, and at least one. A form must read one
+// of the first lines to be tried on the rest: a cheap first cut, as a sample may hold a mebibyte of lines.
 std::vector<DateForm> FormsReading(const SampleTable& table, int column, std::size_t least) {
+    constexpr std::size_t kFirstLines = 64;
+    const auto data = table.data();
+    const auto first = data.first(std::min(data.size(), kFirstLines));
     std::vector<DateForm> forms;
     for (const DateForm& form : DateForms()) {
-        if (FieldsRead(table, column, form) >= std::max<std::size_t>(least, 1)) forms.push_back(form);
+        const bool readsEarly = std::any_of(first.begin(), first.end(), [&](const SampleRow& row) {
+            return ReadDateTime(table.FieldOf(row, column), form).has_value();
+        });
+        if (readsEarly && ReadsAtLeast(table, column, form, least)) forms.push_back(form);
     }
     return forms;
 }
