@@ -15,6 +15,29 @@ constexpr int kExitLogLost = 2;
 
 }  // namespace
 
+std::string EscapedControls(std::string_view line) {
+    std::string escaped;
+    escaped.reserve(line.size());
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            escaped.push_back(c);
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else {
+            constexpr std::string_view kHex = "0123456789abcdef";
+            escaped += "\\x";
+            escaped.push_back(kHex[byte >> 4]);
+            escaped.push_back(kHex[byte & 0xF]);
+        }
+    }
+    return escaped;
+}
+
 ConsoleReport::ConsoleReport(std::ostream& log, std::ostream* progress, Clock clock)
     : log_(log), progress_(progress), clock_(std::move(clock)), lastDraw_(clock_()) {}
 
@@ -24,10 +47,10 @@ ConsoleReport::Clock ConsoleReport::CoarseClock() {
 
 void ConsoleReport::AddLogLine(std::string_view line) {
     EraseProgress();
-    lastLogLine_.assign(line);
+    lastLogLine_ = EscapedControls(line);
     if (logFailure_ != 0) return;
     errno = 0;
-    log_ << line << '\n' << std::flush;
+    log_ << lastLogLine_ << '\n' << std::flush;
     if (log_) return;
     logFailure_ = errno != 0 ? errno : EIO;
     // Where a broken pipe raises no signal (it is ignored, or on Windows), the reader's leaving still ends

@@ -13,6 +13,10 @@
 
 namespace tarnix::cli {
 
+// A log line as a terminal shows it: control characters (from file names and quoted fields) written as
+// \n, \r, \t or \xHH, so that no name can forge log lines or drive the terminal.
+std::string EscapedControls(std::string_view line);
+
 // Prints every log line to `log` at once. With a `progress` stream (a terminal), the line counter is shown
 // there after the latest log line, redrawn in place a few times a second and erased before the next log
 // line, so that `log` stays free of it. When a line cannot be written (a full disk, a closed file), the log

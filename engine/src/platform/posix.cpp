@@ -59,8 +59,12 @@ void File::Fail(ErrorCode error) const {
 }
 
 File File::OpenForReading(const std::string& path) {
-    // Opened without blocking, so that a FIFO named *.txt cannot hold the run.
-    File file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), path);
+    // A FIFO or a device (also behind a link) is refused before it is opened: opening one may release a
+    // writer waiting on it or act on the device.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) File(-1, path).Fail(EACCES);
+    // Opened without blocking, so that a FIFO put in its place since cannot hold the run.
+    File file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), path);
     if (file.handle_ < 0) file.Fail(errno);
     if (const ErrorCode error = PlainFileError(Descriptor(file.handle_))) file.Fail(error);
     return file;
