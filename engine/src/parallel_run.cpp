@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "directory_listing.h"
+#include "platform/platform.h"
 #include "run.h"
 
 namespace tarnix {
@@ -133,10 +134,23 @@ void ParallelRun::Convert(std::size_t entry) {
     changed_.notify_one();
 }
 
+// The files a conversion in progress holds open at most: its input and a temporary for each bar file.
+constexpr int kFilesPerConversion = 1 + kSlotCount;
+// Standard streams, the directory being listed, and what the libraries keep.
+constexpr int kFilesOutsideConversions = 8;
+
+// As many workers as asked, but no more than the open-file limit lets run at once: a run with -j never fails
+// a file that a one-at-a-time run converts.
+int WorkersWithinFileLimit(int workers) {
+    const int limit = platform::OpenFileLimit();
+    return std::clamp((limit - kFilesOutsideConversions) / kFilesPerConversion, 1, workers);
+}
+
 }  // namespace
 
 RunOutcome RunConversionInParallel(FileStore& store, const ConversionOptions& options,
                                    ConversionReport& report, int workers) {
+    workers = WorkersWithinFileLimit(workers);
     if (workers <= 1) return RunConversion(store, options, report);
     RunOutcome outcome;
     RunFileStore files(store);

@@ -165,6 +165,14 @@ TEST(FaultInjection, EachFaultEndsItsFileAndTheNextConverts) {
          {},
          "Processing: A.TXT\nOk\nProcessing: A.txt\nError: File access denied\n",
          kBars},
+        {"-j 4 under a limit of 16 open files, which converts as one at a time does",
+         [](const test::TempDir& dir) {
+             for (const char* name : {"A.txt", "A1.txt", "A2.txt", "A3.txt"}) dir.Write(name, kQuote);
+         },
+         {"-i", "5,10,15,60,7", "-j", "4"},
+         {.fileLimit = 16 + kSanitizerDescriptors},
+         "Processing: A.txt\nOk\nProcessing: A1.txt\nOk\nProcessing: A2.txt\nOk\nProcessing: A3.txt\nOk\n",
+         kBars},
         {"input that is a link to a FIFO",
          [](const test::TempDir& dir) {
              ::mkfifo(dir.PathOf("pipe").c_str(), 0666);

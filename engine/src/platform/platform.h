@@ -61,6 +61,9 @@ void RemoveFile(const std::string& path) noexcept;
 // program.
 void ContinuePastFileSizeLimit();
 
+// How many files the process may have open at once.
+int OpenFileLimit();
+
 // The names of the directory's entries of every kind ("." and ".." left out), in the system's order.
 struct DirectoryListing {
     std::vector<std::string> names;

@@ -1,10 +1,13 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <csignal>
 #include <cstring>
@@ -129,6 +132,12 @@ void RemoveFile(const std::string& path) noexcept {
 
 void ContinuePastFileSizeLimit() {
     ::signal(SIGXFSZ, SIG_IGN);
+}
+
+int OpenFileLimit() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return INT_MAX;
+    return static_cast<int>(std::min<rlim_t>(limit.rlim_cur, INT_MAX));
 }
 
 DirectoryListing ListDirectory(const std::string& directory) {

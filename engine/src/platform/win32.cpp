@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -229,6 +230,11 @@ void RemoveFile(const std::string& path) noexcept {
 
 // Windows has no file-size signal: a write beyond the disk's room fails as it is.
 void ContinuePastFileSizeLimit() {}
+
+// Handles have no limit that a conversion comes near.
+int OpenFileLimit() {
+    return INT_MAX;
+}
 
 DirectoryListing ListDirectory(const std::string& directory) {
     DirectoryListing listing;
