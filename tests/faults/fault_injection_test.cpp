@@ -405,5 +405,30 @@ TEST(FaultInjection, AnInputThatGrowsWhileItIsReadConvertsWhatWasThere) {
     EXPECT_LE(static_cast<std::size_t>(seen), appended);
 }
 
+// Two runs over one directory at once: every bar file is whole, from one run or the other, never a mix.
+TEST(FaultInjection, TwoRunsAtOnceLeaveEveryBarFileWhole) {
+    std::string bytes;
+    for (int minute = 0; minute < 200'000; ++minute) {
+        const int day = 1 + minute / 1440 % 28, time = minute % 1440;
+        bytes += "SBER,202401" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "," +
+                 std::to_string(1000000 + time / 60 * 10000 + time % 60 * 100).substr(1) +
+                 ",1,2,0.5,1.5,7\r\n";
+    }
+    const std::vector<std::string> args = {"-i", "5,10,15,60", "--volume"};
+    const test::TempDir alone;
+    alone.Write("A.txt", bytes);
+    ASSERT_EQ(RunConverter(alone, args, {}).log, "Processing: A.txt\nOk\n");
+    const test::TempDir shared;
+    shared.Write("A.txt", bytes);
+    Outcome second;
+    const Outcome first =
+        RunConverter(shared, args, {}, [&](pid_t) { second = RunConverter(shared, args, {}); });
+    EXPECT_EQ(first.log, "Processing: A.txt\nOk\n");
+    EXPECT_EQ(second.log, "Processing: A.txt\nOk\n");
+    for (const char* name : {"A-m5.txt", "A-m10.txt", "A-m15.txt", "A-m60.txt"}) {
+        EXPECT_TRUE(shared.Read(name) == alone.Read(name)) << name;
+    }
+}
+
 }  // namespace
 }  // namespace tarnix
