@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/conversion_error.h"
+#include "tarnix/conversion.h"
 
 namespace tarnix {
 namespace {
@@ -30,7 +31,7 @@ class InputFile final : public QuoteInput {
 
 // A name beside the bar file that no other run or bar file takes, and that no listing takes for an input, as
 // it does not end in ".txt".
-std::string TemporaryPath(const std::string& target) {
+std::string TemporaryName(const std::string& target) {
     static const std::string kRun = std::to_string(std::random_device{}());
     static std::atomic<std::uint64_t> count{0};
     return target + ".tarnix-" + kRun + "-" + std::to_string(count++);
@@ -39,10 +40,11 @@ std::string TemporaryPath(const std::string& target) {
 // Records are short: they are gathered in a buffer and written in large blocks, to a temporary file.
 class BarFile final : public NewBarFile {
   public:
-    explicit BarFile(const std::string& target)
-        : target_(target),
-          temporary_(TemporaryPath(target)),
-          file_(platform::File::CreateReplacement(target_, temporary_)),
+    BarFile(const platform::Directory& directory, const std::string& target)
+        : directory_(directory),
+          target_(target),
+          temporary_(TemporaryName(target)),
+          file_(platform::File::CreateReplacement(directory_, target_, temporary_)),
           buffer_(std::make_unique_for_overwrite<char[]>(kBarFileBufferSize)) {}
     BarFile(const BarFile&) = delete;
     BarFile& operator=(const BarFile&) = delete;
@@ -50,7 +52,7 @@ class BarFile final : public NewBarFile {
     ~BarFile() override {
         if (placed_) return;
         file_ = platform::File();
-        platform::RemoveFile(temporary_);
+        platform::RemoveFile(directory_, temporary_);
     }
 
     void Write(std::string_view line) override {
@@ -68,7 +70,7 @@ class BarFile final : public NewBarFile {
     }
 
     void PutInPlace() override {
-        platform::MoveIntoPlace(temporary_, target_);
+        platform::MoveIntoPlace(directory_, temporary_, target_);
         placed_ = true;
     }
 
@@ -77,6 +79,7 @@ class BarFile final : public NewBarFile {
         if (used_ > 0) file_.Write(buffer_.get(), std::exchange(used_, 0));
     }
 
+    const platform::Directory& directory_;
     std::string target_;
     std::string temporary_;
     platform::File file_;
@@ -91,16 +94,36 @@ SystemFileStore::SystemFileStore() {
     platform::ContinuePastFileSizeLimit();
 }
 
+SystemFileStore::~SystemFileStore() = default;
+
+const platform::Directory& SystemFileStore::DirectoryOf(const std::string& directory) {
+    const std::lock_guard lock(mutex_);
+    auto& opened = directories_[directory];
+    if (!opened) opened = std::make_unique<platform::Directory>(directory);
+    return *opened;
+}
+
+const platform::Directory& SystemFileStore::DirectoryOfFile(const std::string& path, std::string& name) {
+    const std::size_t separator = path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
+    const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+    name = path.substr(nameStart);
+    return DirectoryOf(path.substr(0, nameStart));
+}
+
 platform::DirectoryListing SystemFileStore::List(const std::string& directory) {
-    return platform::ListDirectory(directory);
+    return platform::ListDirectory(DirectoryOf(directory));
 }
 
 std::unique_ptr<QuoteInput> SystemFileStore::OpenInput(const std::string& path) {
-    return std::make_unique<InputFile>(platform::File::OpenForReading(path));
+    std::string name;
+    const platform::Directory& directory = DirectoryOfFile(path, name);
+    return std::make_unique<InputFile>(platform::File::OpenForReading(directory, name));
 }
 
 std::unique_ptr<NewBarFile> SystemFileStore::CreateBarFile(const std::string& path) {
-    return std::make_unique<BarFile>(path);
+    std::string name;
+    const platform::Directory& directory = DirectoryOfFile(path, name);
+    return std::make_unique<BarFile>(directory, name);
 }
 
 std::unique_ptr<NewBarFile> RunFileStore::CreateBarFile(const std::string& path) {

@@ -3,6 +3,7 @@
 // The files that a run lists, reads and writes: those of the system, or, for tests and fuzzing, files held
 // in memory that behave alike.
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -40,13 +41,23 @@ class FileStore {
 };
 
 // The system's files, through the platform layer; bar files are written through a buffer to a temporary file
-// beside them.
+// beside them. Each directory is opened once, the first time the store lists it or a file in it, and its
+// files are reached through that handle from then on.
 class SystemFileStore final : public FileStore {
   public:
     SystemFileStore();
+    ~SystemFileStore() override;
     platform::DirectoryListing List(const std::string& directory) override;
     std::unique_ptr<QuoteInput> OpenInput(const std::string& path) override;
     std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) override;
+
+  private:
+    const platform::Directory& DirectoryOf(const std::string& directory);
+    // The directory of the file at `path`, with the file's own name in `name`.
+    const platform::Directory& DirectoryOfFile(const std::string& path, std::string& name);
+
+    std::mutex mutex_;
+    std::map<std::string, std::unique_ptr<platform::Directory>> directories_;  // guarded by mutex_
 };
 
 // The files as one run sees them: a bar file name goes to the first input that starts it, so that a later

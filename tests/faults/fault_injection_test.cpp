@@ -73,17 +73,19 @@ std::string PaddedLine(const std::string& date) {
     return line + "\r\n";
 }
 
+// Whether the child has not ended yet; its end is left for the waiting that follows.
+bool IsRunning(pid_t pid) {
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+}
+
 // Appends lines of the next day while the converter runs; returns how many were appended.
 std::size_t AppendWhileRunning(const std::string& path, pid_t pid) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     const std::string line = PaddedLine("20240201");
     std::size_t appended = 0;
-    const auto running = [pid] {
-        siginfo_t info{};
-        return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-               info.si_pid == 0;
-    };
-    while (appended < 200'000 && running()) {
+    while (appended < 200'000 && IsRunning(pid)) {
         if (::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size())) ++appended;
     }
     ::close(fd);
@@ -353,7 +355,8 @@ TEST(FaultInjection, TooManyOpenFilesFailsEachFileAndLeaksNothing) {
     dir.Write("A.txt", kQuote);
     dir.Write("B.txt", kQuote);
     const std::vector<std::string> args = {"-j", "1", "-i", "5,10,15,60"};
-    // Standard input, output and error, the input and two bar files; the next bar file is one too many. Under
+    // Standard input, output and error, the directory, the input and one bar file; the next bar file is one
+    // too many. Under
     // the sanitizers the runtime itself needs descriptors as the failed file unwinds, so only the second run
     // counts there.
     if (!kSanitized) {
@@ -366,7 +369,7 @@ TEST(FaultInjection, TooManyOpenFilesFailsEachFileAndLeaksNothing) {
     }
 
     // UBSan checks the first call through the reader's byte source with a pipe of its own: two more.
-    const Outcome enough = RunConverter(dir, args, {.fileLimit = 8 + kSanitizerDescriptors});
+    const Outcome enough = RunConverter(dir, args, {.fileLimit = 9 + kSanitizerDescriptors});
     std::istringstream log(enough.log);
     std::string withoutSkips;
     for (std::string line; std::getline(log, line);) {
@@ -403,6 +406,38 @@ TEST(FaultInjection, AnInputThatGrowsWhileItIsReadConvertsWhatWasThere) {
     RecordProperty("appended_lines_read", std::to_string(seen));
     EXPECT_GE(seen, 1);
     EXPECT_LE(static_cast<std::size_t>(seen), appended);
+}
+
+// The directory named by a link that another process flips between two folders during the run: every file
+// is reached through the directory opened at the start, so the run works in one folder only.
+TEST(FaultInjection, ADirectorySwappedDuringTheRunRedirectsNothing) {
+    constexpr int kFiles = 1000;
+    const test::TempDir root;
+    fs::create_directory(root.PathOf("real"));
+    fs::create_directory(root.PathOf("other"));
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "Q" + std::to_string(i);
+        root.Write("real/" + name + ".txt", kQuote);
+        root.Write("other/" + name + "-m5.txt", "other");
+    }
+    fs::create_directory_symlink("real", root.PathOf("link"));
+    const auto flip = [&](pid_t pid) {
+        for (int i = 0; IsRunning(pid) && i < 100'000; ++i) {
+            fs::create_directory_symlink(i % 2 == 0 ? "other" : "real", root.PathOf("next"));
+            fs::rename(root.PathOf("next"), root.PathOf("link"));
+        }
+    };
+    const test::ProcessOutcome run =
+        test::RunConverterProcess({"-i", "5", root.PathOf("link") + "/"}, {}, flip);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    // The run took whichever folder the link named as it started, and that folder only.
+    int converted = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "Q" + std::to_string(i);
+        EXPECT_EQ(root.Read("other/" + name + "-m5.txt"), "other") << name;
+        converted += root.Read("real/" + name + "-m5.txt") == kBars;
+    }
+    EXPECT_TRUE(converted == 0 || converted == kFiles) << converted;
 }
 
 // Two runs over one directory at once: every bar file is whole, from one run or the other, never a mix.

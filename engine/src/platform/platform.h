@@ -19,6 +19,34 @@ namespace tarnix::platform {
 // The system's code of a failed call: errno, or a Win32 error code.
 using ErrorCode = int;
 
+// A directory opened once for a run: its listing and its entries are reached through it, so that a link
+// swapped into its path meanwhile redirects nothing (a link in the path as given is followed once, at the
+// start). Entries are named without a directory.
+class Directory {
+  public:
+    // `path` ends with a separator, or is empty for the working directory. A failure is kept in error().
+    explicit Directory(const std::string& path);
+    Directory(const Directory&) = delete;
+    Directory& operator=(const Directory&) = delete;
+    ~Directory();
+
+    // Why the directory could not be opened; 0 when it was.
+    ErrorCode error() const { return error_; }
+    // The entry's path as the user gave the directory, for messages.
+    std::string PathOf(const std::string& name) const { return path_ + name; }
+
+    // For this layer's own calls: the open directory, and the entry's path as the system resolved the
+    // directory at the start (for the calls that take no directory, on Windows).
+    std::intptr_t handle() const { return handle_; }
+    std::string SystemPathOf(const std::string& name) const { return resolved_ + name; }
+
+  private:
+    std::intptr_t handle_ = -1;
+    std::string path_;
+    std::string resolved_;  // the directory's path as the system resolved it at the start (Windows)
+    ErrorCode error_ = 0;
+};
+
 // A file opened by this layer. Failures raise ConversionError with the log's message for the error.
 class File {
   public:
@@ -30,13 +58,14 @@ class File {
     // A file still open here belongs to a failed conversion: it is closed and errors are ignored.
     ~File();
 
-    // Opens a plain file for reading; others may read it meanwhile, but not write it where the system can
-    // refuse that. A directory, device or pipe fails as access denied, without waiting on it.
-    static File OpenForReading(const std::string& path);
-    // Creates the new file at `temporary`, beside the file at `target` that it is to replace, which must be
-    // absent or a plain file that may be written (never a link, directory, device or pipe); a replaced file's
+    // Opens a plain file of the directory for reading; others may read it meanwhile, but not write it where
+    // the system can refuse that. A directory, device or pipe fails as access denied, without being opened.
+    static File OpenForReading(const Directory& directory, const std::string& name);
+    // Creates the new file `temporary`, beside the file `target` that it is to replace, which must be absent
+    // or a plain file that may be written (never a link, directory, device or pipe); a replaced file's
     // permission bits pass to the new one. Messages name `target`.
-    static File CreateReplacement(const std::string& target, const std::string& temporary);
+    static File CreateReplacement(const Directory& directory, const std::string& target,
+                                  const std::string& temporary);
 
     // Reads up to `capacity` bytes; 0 at the end of the file.
     std::size_t Read(char* buffer, std::size_t capacity);
@@ -52,11 +81,11 @@ class File {
     std::string path_;
 };
 
-// Puts the closed file at `temporary` in the place of `target` in one step: a reader of `target` sees the old
+// Puts the closed file `temporary` in the place of `target` in one step: a reader of `target` sees the old
 // file or the new one whole. Raises ConversionError with the log's message for `target`.
-void MoveIntoPlace(const std::string& temporary, const std::string& target);
+void MoveIntoPlace(const Directory& directory, const std::string& temporary, const std::string& target);
 // Removes the file, as far as the system lets it; for a temporary that is no longer wanted.
-void RemoveFile(const std::string& path) noexcept;
+void RemoveFile(const Directory& directory, const std::string& name) noexcept;
 // A file outgrowing the size limit fails its write (with the error a full disk gives) instead of ending the
 // program.
 void ContinuePastFileSizeLimit();
@@ -69,7 +98,7 @@ struct DirectoryListing {
     std::vector<std::string> names;
     ErrorCode error = 0;  // why the directory could not be read; 0 when it was
 };
-DirectoryListing ListDirectory(const std::string& directory);
+DirectoryListing ListDirectory(const Directory& directory);
 
 // The log message for a failed operation on `path`: "File not found", "File access denied", ...
 std::string FileErrorMessage(ErrorCode error, const std::string& path);

@@ -41,6 +41,15 @@ ErrorCode PlainFileError(int fd) {
 
 }  // namespace
 
+Directory::Directory(const std::string& path)
+    : handle_(::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), path_(path) {
+    if (handle_ < 0) error_ = errno;
+}
+
+Directory::~Directory() {
+    if (handle_ >= 0) ::close(Descriptor(handle_));
+}
+
 File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
 
@@ -61,23 +70,29 @@ void File::Fail(ErrorCode error) const {
     throw ConversionError(FileErrorMessage(error, path_));
 }
 
-File File::OpenForReading(const std::string& path) {
+File File::OpenForReading(const Directory& directory, const std::string& name) {
+    const int folder = Descriptor(directory.handle());
+    File file(-1, directory.PathOf(name));
+    if (directory.error() != 0) file.Fail(directory.error());
     // A FIFO or a device (also behind a link) is refused before it is opened: opening one may release a
     // writer waiting on it or act on the device.
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) File(-1, path).Fail(EACCES);
+    if (::fstatat(folder, name.c_str(), &info, 0) == 0 && !S_ISREG(info.st_mode)) file.Fail(EACCES);
     // Opened without blocking, so that a FIFO put in its place since cannot hold the run.
-    File file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), path);
+    file.handle_ = ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (file.handle_ < 0) file.Fail(errno);
     if (const ErrorCode error = PlainFileError(Descriptor(file.handle_))) file.Fail(error);
     return file;
 }
 
-File File::CreateReplacement(const std::string& target, const std::string& temporary) {
-    File file(-1, target);
+File File::CreateReplacement(const Directory& directory, const std::string& target,
+                             const std::string& temporary) {
+    const int folder = Descriptor(directory.handle());
+    File file(-1, directory.PathOf(target));
+    if (directory.error() != 0) file.Fail(directory.error());
     // The bar file of an earlier run is opened as writing it would need, without following a link or waiting
     // on a FIFO, and left unchanged: only a plain file that may be written is replaced.
-    const int existing = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int existing = ::openat(folder, target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (existing < 0 && errno != ENOENT) file.Fail(errno);
     struct stat info {};
     if (existing >= 0) {
@@ -87,11 +102,12 @@ File File::CreateReplacement(const std::string& target, const std::string& tempo
         if (error != 0) file.Fail(error);
     }
     // Made anew, so a link or another run's file at the name is never written through.
-    file.handle_ = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    file.handle_ =
+        ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (file.handle_ < 0) file.Fail(errno == EEXIST ? EACCES : errno);
     if (existing >= 0 && ::fchmod(Descriptor(file.handle_), info.st_mode & 0777) != 0) {
         const ErrorCode error = errno;
-        RemoveFile(temporary);
+        RemoveFile(directory, temporary);
         file.Fail(error);
     }
     return file;
@@ -121,13 +137,14 @@ void File::Close() {
     if (::close(Descriptor(std::exchange(handle_, -1))) != 0 && errno != EINTR) Fail(errno);
 }
 
-void MoveIntoPlace(const std::string& temporary, const std::string& target) {
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        throw ConversionError(FileErrorMessage(errno, target));
+void MoveIntoPlace(const Directory& directory, const std::string& temporary, const std::string& target) {
+    const int folder = Descriptor(directory.handle());
+    if (::renameat(folder, temporary.c_str(), folder, target.c_str()) != 0)
+        throw ConversionError(FileErrorMessage(errno, directory.PathOf(target)));
 }
 
-void RemoveFile(const std::string& path) noexcept {
-    ::unlink(path.c_str());
+void RemoveFile(const Directory& directory, const std::string& name) noexcept {
+    ::unlinkat(Descriptor(directory.handle()), name.c_str(), 0);
 }
 
 void ContinuePastFileSizeLimit() {
@@ -140,13 +157,18 @@ int OpenFileLimit() {
     return static_cast<int>(std::min<rlim_t>(limit.rlim_cur, INT_MAX));
 }
 
-DirectoryListing ListDirectory(const std::string& directory) {
+DirectoryListing ListDirectory(const Directory& directory) {
     DirectoryListing listing;
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
+    if (directory.error() != 0) return {{}, directory.error()};
+    // A copy of the handle, which the listing closes; the entries are read from the start.
+    const int copy = ::fcntl(Descriptor(directory.handle()), F_DUPFD_CLOEXEC, 0);
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(copy < 0 ? nullptr : ::fdopendir(copy), ::closedir);
     if (!dir) {
         listing.error = errno;
+        if (copy >= 0) ::close(copy);
         return listing;
     }
+    ::rewinddir(dir.get());
     // readdir gives no entry both at the end and on an error; only errno tells them apart.
     for (;;) {
         errno = 0;

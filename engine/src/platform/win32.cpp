@@ -86,40 +86,34 @@ std::wstring FinalPath(HANDLE handle) {
     return path;
 }
 
-// Whether the open file is the entry of that name in its directory, and not a file that a link there leads
-// to: wine shows a Unix symbolic link as the file it points at, and only the file's final path tells. Where
-// the system cannot tell a final path (wine, for some very long ones), the reparse-point check alone holds.
-bool IsEntryItself(HANDLE file, const std::wstring& systemPath) {
+// Whether the open file is the entry `name` of the directory opened at the start, and not a file that a
+// link there leads to: wine shows a Unix symbolic link as the file it points at, and only the file's final
+// path tells. Where the system cannot tell a final path (wine, for some very long ones), the reparse-point
+// check alone holds.
+bool IsEntryItself(HANDLE file, const Directory& directory, const std::string& name) {
     const std::wstring final = FinalPath(file);
     if (final.empty()) return true;
-    // The directory without its last "\", which a "\\?\" path may not carry, but for a drive's root.
-    const std::size_t separator = systemPath.find_last_of(L'\\');
-    std::wstring directory = separator == std::wstring::npos ? L"." : systemPath.substr(0, separator);
-    if (directory.ends_with(L':')) directory.push_back(L'\\');
-    const HANDLE folder =
-        CreateFileW(directory.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return false;
-    std::wstring expected = FinalPath(folder);
-    CloseHandle(folder);
+    std::wstring expected = FinalPath(Handle(directory.handle()));
+    if (expected.empty()) return false;
     if (!expected.ends_with(L'\\')) expected.push_back(L'\\');
-    expected += systemPath.substr(separator + 1);
+    expected += Utf16(name);
     return CompareStringOrdinal(final.c_str(), -1, expected.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// Whether the open file is a plain file on a disk, the directory's own entry at `systemPath`.
-bool IsPlainEntry(HANDLE file, const std::wstring& systemPath) {
+// Whether the open file is a plain file on a disk, the directory's own entry `name`.
+bool IsPlainEntry(HANDLE file, const Directory& directory, const std::string& name) {
     BY_HANDLE_FILE_INFORMATION info{};
     constexpr DWORD kNotPlain =
         FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
     return GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
-           (info.dwFileAttributes & kNotPlain) == 0 && IsEntryItself(file, systemPath);
+           (info.dwFileAttributes & kNotPlain) == 0 && IsEntryItself(file, directory, name);
 }
 
-// Why the bar file at `systemPath` may not be replaced: it is opened for writing as it stands, a link
-// (a reparse point) itself and never followed, so that a file another program holds, a read-only file or
-// anything but a plain file of the directory is refused; 0 where it may be replaced or is absent.
-DWORD ReplacementError(const std::wstring& systemPath) {
+// Why the bar file `name` may not be replaced: it is opened for writing as it stands, a link (a reparse
+// point) itself and never followed, so that a file another program holds, a read-only file or anything but
+// a plain file of the directory is refused; 0 where it may be replaced or is absent.
+DWORD ReplacementError(const Directory& directory, const std::string& name) {
+    const std::wstring systemPath = SystemPath(directory.SystemPathOf(name));
     // Windows refuses to replace a read-only file; wine run by root would replace it, so it is asked first.
     const DWORD attributes = GetFileAttributesW(systemPath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
@@ -131,7 +125,7 @@ DWORD ReplacementError(const std::wstring& systemPath) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? 0 : error;
     }
-    const bool plain = IsPlainEntry(existing, systemPath);
+    const bool plain = IsPlainEntry(existing, directory, name);
     CloseHandle(existing);
     return plain ? 0 : ERROR_ACCESS_DENIED;
 }
@@ -143,6 +137,28 @@ void RestoreOutputCodePage() {
 }
 
 }  // namespace
+
+Directory::Directory(const std::string& path) : path_(path), resolved_(path) {
+    const std::wstring systemPath = SystemPath(path.empty() ? "." : path);
+    const HANDLE folder =
+        CreateFileW(systemPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) {
+        error_ = static_cast<ErrorCode>(GetLastError());
+        return;
+    }
+    handle_ = HandleValue(folder);
+    // Every entry is reached by the path the system resolved now, so that a link swapped into the path
+    // meanwhile leads nowhere else; wine may not tell it, and the path as given is kept.
+    std::wstring final = FinalPath(folder);
+    if (final.empty()) return;
+    if (!final.ends_with(L'\\')) final.push_back(L'\\');
+    resolved_ = Utf8(final);
+}
+
+Directory::~Directory() {
+    if (handle_ != kNoHandle) CloseHandle(Handle(handle_));
+}
 
 File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, kNoHandle)), path_(std::move(other.path_)) {}
@@ -164,22 +180,25 @@ void File::Fail(ErrorCode error) const {
     throw ConversionError(FileErrorMessage(error, path_));
 }
 
-File File::OpenForReading(const std::string& path) {
-    File file(
-        HandleValue(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
-        path);
+File File::OpenForReading(const Directory& directory, const std::string& name) {
+    if (directory.error() != 0) File(kNoHandle, directory.PathOf(name)).Fail(directory.error());
+    File file(HandleValue(CreateFileW(SystemPath(directory.SystemPathOf(name)).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
+              directory.PathOf(name));
     if (file.handle_ == kNoHandle) file.Fail(static_cast<ErrorCode>(GetLastError()));
     // Only files on a disk hold quotes: a device such as CON, whose name a file may carry, is refused.
     if (GetFileType(Handle(file.handle_)) != FILE_TYPE_DISK) file.Fail(ERROR_ACCESS_DENIED);
     return file;
 }
 
-File File::CreateReplacement(const std::string& target, const std::string& temporary) {
-    File file(kNoHandle, target);
-    if (const DWORD error = ReplacementError(SystemPath(target))) file.Fail(static_cast<ErrorCode>(error));
+File File::CreateReplacement(const Directory& directory, const std::string& target,
+                             const std::string& temporary) {
+    File file(kNoHandle, directory.PathOf(target));
+    if (directory.error() != 0) file.Fail(directory.error());
+    if (const DWORD error = ReplacementError(directory, target)) file.Fail(static_cast<ErrorCode>(error));
     // Made anew where nothing stands, so a link or another run's file at the name is never written through.
-    const std::wstring systemPath = SystemPath(temporary);
+    const std::wstring systemPath = SystemPath(directory.SystemPathOf(temporary));
     file.handle_ =
         HandleValue(CreateFileW(systemPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -187,10 +206,10 @@ File File::CreateReplacement(const std::string& target, const std::string& tempo
         const DWORD error = GetLastError();
         file.Fail(error == ERROR_FILE_EXISTS ? ERROR_ACCESS_DENIED : static_cast<ErrorCode>(error));
     }
-    if (!IsPlainEntry(Handle(file.handle_), systemPath)) {
+    if (!IsPlainEntry(Handle(file.handle_), directory, temporary)) {
         file = File();
-        RemoveFile(temporary);
-        File(kNoHandle, target).Fail(ERROR_ACCESS_DENIED);
+        RemoveFile(directory, temporary);
+        File(kNoHandle, directory.PathOf(target)).Fail(ERROR_ACCESS_DENIED);
     }
     return file;
 }
@@ -218,14 +237,16 @@ void File::Close() {
     if (!CloseHandle(Handle(std::exchange(handle_, kNoHandle)))) Fail(static_cast<ErrorCode>(GetLastError()));
 }
 
-void MoveIntoPlace(const std::string& temporary, const std::string& target) {
-    if (!MoveFileExW(SystemPath(temporary).c_str(), SystemPath(target).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        throw ConversionError(FileErrorMessage(static_cast<ErrorCode>(GetLastError()), target));
+void MoveIntoPlace(const Directory& directory, const std::string& temporary, const std::string& target) {
+    if (!MoveFileExW(SystemPath(directory.SystemPathOf(temporary)).c_str(),
+                     SystemPath(directory.SystemPathOf(target)).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        throw ConversionError(
+            FileErrorMessage(static_cast<ErrorCode>(GetLastError()), directory.PathOf(target)));
     }
 }
 
-void RemoveFile(const std::string& path) noexcept {
-    DeleteFileW(SystemPath(path).c_str());
+void RemoveFile(const Directory& directory, const std::string& name) noexcept {
+    DeleteFileW(SystemPath(directory.SystemPathOf(name)).c_str());
 }
 
 // Windows has no file-size signal: a write beyond the disk's room fails as it is.
@@ -236,9 +257,10 @@ int OpenFileLimit() {
     return INT_MAX;
 }
 
-DirectoryListing ListDirectory(const std::string& directory) {
+DirectoryListing ListDirectory(const Directory& directory) {
     DirectoryListing listing;
-    std::wstring pattern = SystemPath(directory);
+    if (directory.error() != 0) return {{}, directory.error()};
+    std::wstring pattern = SystemPath(directory.SystemPathOf(""));
     if (!pattern.empty() && pattern.back() != L'\\') pattern.push_back(L'\\');
     pattern.push_back(L'*');
     WIN32_FIND_DATAW entry{};
