@@ -1,0 +1,265 @@
+#include "metastock_folder.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+#include "core/conversion_error.h"
+#include "core/metastock/metastock_reading.h"
+#include "tarnix/conversion.h"
+#include "tarnix/metastock.h"
+
+namespace tarnix {
+namespace {
+
+namespace ms = metastock;
+
+std::string Grouped(std::size_t count, char separator) {
+    std::string digits = std::to_string(count);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), 1, separator);
+    return digits;
+}
+
+std::string IntervalText(std::int32_t interval, bool russianLog) {
+    return std::to_string(interval) + (russianLog ? " мин" : " min");
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const std::size_t comma = line.find(',');
+        fields.push_back(line.substr(0, comma));
+        if (comma == std::string_view::npos) return fields;
+        line.remove_prefix(comma + 1);
+    }
+}
+
+template <typename Number>
+Number ReadField(std::string_view text, std::string_view what) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) ThrowNotValid(text, what);
+    return value;
+}
+
+// The bars of one security, read back from the records of the bar file that the input would have written:
+// the folder then holds exactly what the ASCII output says, at single precision.
+class SecurityFile final : public NewBarFile {
+  public:
+    SecurityFile(MetaStockFolder& folder, std::int32_t interval, bool russianLog)
+        : folder_(folder), interval_(interval), russianLog_(russianLog) {}
+
+    void Write(std::string_view line) override {
+        const std::vector<std::string_view> fields = SplitFields(line);
+        if (header_.empty()) {
+            header_.assign(fields.begin(), fields.end());
+            return;
+        }
+        if (fields.size() != header_.size())
+            throw ConversionError("MetaStock: a bar does not match its header");
+        Take(fields);
+    }
+
+    void Close() override {}
+
+    void PutInPlace() override {
+        if (bars_.empty()) {
+            note_ = "MetaStock: " + IntervalText(interval_, russianLog_) +
+                    (russianLog_ ? ", баров нет, ничего не записано" : ", no bars, nothing written");
+            return;
+        }
+        note_ = folder_.Put(symbol_, interval_, bars_, russianLog_);
+    }
+
+    std::string LogNote() const override { return note_; }
+
+  private:
+    void Take(const std::vector<std::string_view>& fields) {
+        ms::IntradayBar bar;
+        std::size_t field = 0;
+        std::string_view date;
+        for (const std::string_view name : header_) {
+            const std::string_view text = fields[field++];
+            if (name == "<TICKER>") {
+                TakeSymbol(text);
+            } else if (name == "<DTYYYYMMDD>") {
+                date = text;
+                bar.date = ReadField<std::int32_t>(text, "date") - 19000000;
+            } else if (name == "<TIME>")
+                bar.time = ReadField<std::int32_t>(text, "time");
+            else if (name == "<OPEN>")
+                bar.open = ReadField<float>(text, "price");
+            else if (name == "<HIGH>")
+                bar.high = ReadField<float>(text, "price");
+            else if (name == "<LOW>")
+                bar.low = ReadField<float>(text, "price");
+            else if (name == "<CLOSE>")
+                bar.close = ReadField<float>(text, "price");
+            else if (name == "<VOL>")
+                bar.volume = static_cast<float>(ReadField<std::int64_t>(text, "volume"));
+        }
+        // The charting program reads a security's bars in time order only.
+        if (!bars_.empty() && (bars_.back().date > bar.date ||
+                               (bars_.back().date == bar.date && bars_.back().time >= bar.time))) {
+            throw ConversionError("MetaStock: the bar of " + std::string(date) + " " +
+                                  std::to_string(bar.time) + " comes after a later bar");
+        }
+        if (bars_.size() == ms::kMaxDataRecords)
+            throw ConversionError("MetaStock: more than 65,534 bars for one security");
+        bars_.push_back(bar);
+    }
+
+    void TakeSymbol(std::string_view ticker) {
+        if (symbol_.empty()) {
+            if (ticker.empty() || ticker.size() > ms::kMaxSymbolSize)
+                throw ConversionError("MetaStock: the symbol '" + std::string(ticker) +
+                                      "' is not 1 to 14 characters long");
+            symbol_ = ticker;
+        } else if (ticker != symbol_) {
+            throw ConversionError("MetaStock: one security per file, but the file holds " + symbol_ +
+                                  " and " + std::string(ticker));
+        }
+    }
+
+    MetaStockFolder& folder_;
+    std::int32_t interval_;
+    bool russianLog_;
+    std::vector<std::string> header_;
+    std::string symbol_;
+    std::vector<ms::IntradayBar> bars_;
+    std::string note_;
+};
+
+// A new file of the folder, written whole and held back until put in place.
+std::unique_ptr<NewBarFile> Staged(FileStore& files, const std::string& path, const std::string& bytes) {
+    std::unique_ptr<NewBarFile> file = files.CreateBarFile(path);
+    file->Write(bytes);
+    file->Close();
+    return file;
+}
+
+int FreeFileNumber(const std::vector<ms::Security>& securities) {
+    for (int number = 1; number <= ms::kMaxMasterFileNumber; ++number) {
+        if (std::none_of(securities.begin(), securities.end(),
+                         [number](const ms::Security& security) { return security.fileNumber == number; }))
+            return number;
+    }
+    throw ConversionError(
+        "MetaStock: MASTER holds 255 securities already; no more are written to this folder");
+}
+
+}  // namespace
+
+void CheckMetaStockInterval(std::int32_t interval) {
+    if (interval < ms::kMinIntradayInterval || interval > ms::kMaxIntradayInterval)
+        throw ConversionError("MetaStock: an intraday interval is 1 to 60 minutes, not " +
+                              std::to_string(interval));
+}
+
+std::unique_ptr<NewBarFile> MetaStockFolder::CreateSecurity(std::int32_t interval, bool russianLog) {
+    CheckMetaStockInterval(interval);
+    return std::make_unique<SecurityFile>(*this, interval, russianLog);
+}
+
+std::string MetaStockFolder::Put(const std::string& symbol, std::int32_t interval,
+                                 const std::vector<ms::IntradayBar>& bars, bool russianLog) {
+    const std::lock_guard lock(mutex_);
+    if (written_.contains({symbol, interval}))
+        throw ConversionError("MetaStock: " + symbol + " " + IntervalText(interval, false) +
+                              " was written by an earlier file of this run");
+    files_.MakeDirectory(folder_);
+    const std::optional<std::string> master = files_.ReadIfPresent(folder_ + "MASTER");
+    const std::optional<std::string> emaster = files_.ReadIfPresent(folder_ + "EMASTER");
+    const std::vector<ms::Security> securities =
+        master ? ms::ReadMaster(*master) : std::vector<ms::Security>{};
+    const auto same = std::find_if(securities.begin(), securities.end(), [&](const ms::Security& security) {
+        return security.symbol == symbol && security.period == 'I' && security.interval == interval;
+    });
+    const ms::Security security{same != securities.end() ? same->fileNumber : FreeFileNumber(securities),
+                                symbol,
+                                symbol,
+                                'I',
+                                interval,
+                                ms::kIntradayFields,
+                                ms::DateNumberToYmd(bars.front().date),
+                                ms::DateNumberToYmd(bars.back().date)};
+    const std::string dataName = ms::DataFileName(security.fileNumber);
+    std::vector<std::unique_ptr<NewBarFile>> staged;
+    staged.push_back(Staged(files_, folder_ + dataName, ms::EncodeIntradayFile(bars)));
+    staged.push_back(
+        Staged(files_, folder_ + "MASTER",
+               ms::PutMasterRecord(master.value_or(""), ms::MasterRecord(security), ms::kMasterRecordSize)));
+    // A folder kept with MASTER alone stays so: an EMASTER of only the securities written here would hide
+    // the others from readers that trust it.
+    if (emaster || !master) {
+        staged.push_back(Staged(
+            files_, folder_ + "EMASTER",
+            ms::PutMasterRecord(emaster.value_or(""), ms::EmasterRecord(security), ms::kEmasterRecordSize)));
+    }
+    for (const std::unique_ptr<NewBarFile>& file : staged) file->PutInPlace();
+    written_.insert({symbol, interval});
+    return "MetaStock: " + dataName + " " + symbol + " " + IntervalText(interval, russianLog) +
+           (russianLog ? ", баров: " + Grouped(bars.size(), ' ')
+                       : ", " + Grouped(bars.size(), ',') + " bars");
+}
+
+}  // namespace tarnix
+
+namespace tarnix {
+namespace {
+
+std::string FolderPath(const std::string& folder) {
+    return ResolveDirectory(folder, {});
+}
+
+std::string ReadWhole(SystemFileStore& files, const std::string& path) {
+    std::optional<std::string> bytes = files.ReadIfPresent(path);
+    if (!bytes) throw ConversionError("File not found: " + path);
+    return std::move(*bytes);
+}
+
+MetaStockSecurity Described(const metastock::Security& security) {
+    return {security.fileNumber, metastock::DataFileName(security.fileNumber),
+            security.symbol,     security.name,
+            security.period,     security.interval,
+            security.fields,     security.firstDate,
+            security.lastDate};
+}
+
+metastock::Security Undescribed(const MetaStockSecurity& security) {
+    return {security.fileNumber, security.symbol, security.name,      security.period,
+            security.interval,   security.fields, security.firstDate, security.lastDate};
+}
+
+}  // namespace
+
+std::vector<MetaStockSecurity> ListMetaStockFolder(const std::string& folder) {
+    const std::string path = FolderPath(folder);
+    SystemFileStore files;
+    std::vector<metastock::Security> securities;
+    if (const std::optional<std::string> master = files.ReadIfPresent(path + "MASTER")) {
+        securities = metastock::ReadMaster(*master);
+        if (const std::optional<std::string> emaster = files.ReadIfPresent(path + "EMASTER"))
+            metastock::TakeEmasterNames(*emaster, securities);
+    }
+    if (const std::optional<std::string> xmaster = files.ReadIfPresent(path + "XMASTER")) {
+        const std::vector<metastock::Security> more = metastock::ReadXmaster(*xmaster);
+        securities.insert(securities.end(), more.begin(), more.end());
+    }
+    std::vector<MetaStockSecurity> listed;
+    for (const metastock::Security& security : securities) listed.push_back(Described(security));
+    return listed;
+}
+
+std::string ReadMetaStockBars(const std::string& folder, const MetaStockSecurity& security, int decimals,
+                              bool withVolume) {
+    SystemFileStore files;
+    const metastock::Security described = Undescribed(security);
+    const std::string bytes = ReadWhole(files, FolderPath(folder) + security.dataFile);
+    return metastock::BarsAsText(described, metastock::ReadDataFile(bytes, described), decimals, withVolume);
+}
+
+}  // namespace tarnix
