@@ -86,6 +86,8 @@ class RunController final : public ConversionOptions, public ConversionReport {
     bool running() const { return running_; }
     // The decimals of the prices written, as the settings file's "Decimals" key says.
     void SetPriceDecimals(int decimals) { priceDecimals_ = decimals; }
+    // The MetaStock folder that takes the bars, as the settings file's "MetaStockFolder" key says.
+    void SetMetaStockFolder(std::string folder) { metaStockFolder_ = std::move(folder); }
 
     std::string directory() const override { return view_.TextOf("Dir"); }
     bool intervalEnabled(int slot) const override;
@@ -97,6 +99,7 @@ class RunController final : public ConversionOptions, public ConversionReport {
     bool russianLog() const override { return view_.Checked("Rus"); }
     char decimalChar() const override { return decimalChar_; }
     int priceDecimals() const override { return priceDecimals_; }
+    std::string metaStockFolder() const override { return metaStockFolder_; }
 
     void AddLogLine(std::string_view line) override { view_.AddLogLine(line); }
     // Keeps the number; the counter shows it when the window next handles its events.
@@ -112,6 +115,7 @@ class RunController final : public ConversionOptions, public ConversionReport {
     std::string programDirectory_;
     char decimalChar_ = '.';
     int priceDecimals_ = kDefaultPriceDecimals;
+    std::string metaStockFolder_;
     std::array<std::string, kCaptionedControls.size()> russianCaptions_;
     RunFeedback feedback_;
     bool activated_ = false;

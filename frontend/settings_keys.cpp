@@ -45,6 +45,10 @@ int PriceDecimalsOf(std::string_view text) {
     return decimals >= 1 && decimals <= kMaxPriceDecimals ? decimals : kDefaultPriceDecimals;
 }
 
+std::string MetaStockFolderOf(std::string_view text) {
+    return std::string(TrimSpaceAndControls(text));
+}
+
 std::string ScreenSizeSuffix(int width, int height) {
     return "(" + std::to_string(width) + "x" + std::to_string(height) + ")";
 }

@@ -60,6 +60,11 @@ inline constexpr std::string_view kDecimalsKey = "Decimals";
 // Its value: 1 to 8, or, for a missing or any other value, the default of 4.
 int PriceDecimalsOf(std::string_view text);
 
+// "MetaStockFolder": the MetaStock data folder that takes the bars instead of bar files, which a user may set
+// by hand; the window never writes it. Its value trimmed; empty (or missing) for bar files.
+inline constexpr std::string_view kMetaStockFolderKey = "MetaStockFolder";
+std::string MetaStockFolderOf(std::string_view text);
+
 // The placement's keys exist once for every screen size: "(1024x768)".
 std::string ScreenSizeSuffix(int width, int height);
 

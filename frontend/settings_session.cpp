@@ -32,6 +32,7 @@ std::string SettingsReadPath(const std::string& own, const std::string& former,
 void SettingsSession::Restore() {
     saved_ = false;
     view_.SetPriceDecimals(PriceDecimalsOf(Read(kDecimalsKey)));
+    view_.SetMetaStockFolder(MetaStockFolderOf(Read(kMetaStockFolderKey)));
     if (ReadInteger("FormVersion", 0) >= kFormVersion) {
         view_.Place(ReadPlacement());
         RestoreProperties();

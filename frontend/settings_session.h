@@ -64,6 +64,7 @@ class SettingsView : public ControlView {
     // Called before the window is first visible.
     virtual void Place(const StoredPlacement& placement) = 0;
     virtual void SetPriceDecimals(int decimals) = 0;
+    virtual void SetMetaStockFolder(const std::string& folder) = 0;
     // An error box without an owner: at the window's end it is partly gone.
     virtual void ShowFailure(const std::string& message) = 0;
 

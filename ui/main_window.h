@@ -72,6 +72,7 @@ class TfMain final : public QWidget, public frontend::RunView, public frontend::
     frontend::WindowPlacement Placement() const override;
     void Place(const frontend::StoredPlacement& placement) override;
     void SetPriceDecimals(int decimals) override { controller_.SetPriceDecimals(decimals); }
+    void SetMetaStockFolder(const std::string& folder) override { controller_.SetMetaStockFolder(folder); }
     void ShowFailure(const std::string& message) override;
 
     // The controls under their design names, in tab order.

@@ -55,6 +55,7 @@ class TfMain final : public frontend::RunView, public frontend::SettingsView {
     frontend::WindowPlacement Placement() const override;
     void Place(const frontend::StoredPlacement& placement) override;
     void SetPriceDecimals(int decimals) override { controller_.SetPriceDecimals(decimals); }
+    void SetMetaStockFolder(const std::string& folder) override { controller_.SetMetaStockFolder(folder); }
     void ShowFailure(const std::string& message) override { ShowErrorBox(nullptr, message); }
 
   private:

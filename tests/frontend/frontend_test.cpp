@@ -36,6 +36,7 @@ class FakeWindow final : public RunView, public SettingsView {
     WindowPlacement placement{0, 1, {-1, -1, -8, -8}, {521, 213, 840, 614}, 96, 800, 800};
     std::optional<StoredPlacement> placed;
     int decimals = 0;
+    std::string metaStockFolder = "unset";
     // What the user does the first time a run hands the window its events.
     std::function<void()> duringRun;
     RunController* controller = nullptr;
@@ -68,6 +69,7 @@ class FakeWindow final : public RunView, public SettingsView {
     WindowPlacement Placement() const override { return placement; }
     void Place(const StoredPlacement& stored) override { placed = stored; }
     void SetPriceDecimals(int value) override { decimals = value; }
+    void SetMetaStockFolder(const std::string& folder) override { metaStockFolder = folder; }
     void ShowFailure(const std::string& message) override { events.push_back("failure: " + message); }
 };
 
@@ -243,6 +245,23 @@ TEST(SettingsSession, RestoreTakesWhatTheFileAndTheScreenAllow) {
     }
 }
 
+TEST(SettingsSession, MetaStockFolderIsReadTrimmedAndNeverWritten) {
+    const std::pair<const char*, const char*> rows[] = {
+        {nullptr, ""}, {" /data/ms \t", "/data/ms"}, {"", ""}};
+    for (const auto& [text, folder] : rows) {
+        FakeWindow window;
+        FakeStore store{kFirstSave};
+        if (text != nullptr) store.Write("MetaStockFolder", text);
+        SettingsSession session(window, store);
+        session.Restore();
+        session.Save();
+        EXPECT_EQ(window.metaStockFolder, folder);
+        EXPECT_EQ(std::count_if(store.keys.begin(), store.keys.end(),
+                                [](const auto& key) { return key.first == "MetaStockFolder"; }),
+                  text != nullptr ? 1 : 0);
+    }
+}
+
 TEST(SettingsSession, AnotherScreenSizeAddsItsKeysAtTheEnd) {
     FakeWindow window;
     FakeStore store{kFirstSave};
@@ -340,6 +359,16 @@ TEST(RunController, ProcessAndTheCloseBoxAroundARun) {
         EXPECT_EQ(run.window.texts["lbs"], "Строка: 2") << row.name;
         EXPECT_TRUE(run.dir.Exists("SBER-m5.txt")) << row.name;
     }
+}
+
+TEST(RunController, MetaStockFolderTakesTheBars) {
+    ControllerRun run;
+    run.controller.SetMetaStockFolder(run.dir.PathOf("ms"));
+    run.controller.MakeClick();
+    EXPECT_FALSE(run.dir.Exists("SBER-m5.txt"));
+    EXPECT_TRUE(run.dir.Exists("ms/F1.DAT") && run.dir.Exists("ms/MASTER") && run.dir.Exists("ms/EMASTER"));
+    EXPECT_NE(std::find(run.window.log.begin(), run.window.log.end(), "MetaStock: F1.DAT SBER 5 min, 2 bars"),
+              run.window.log.end());
 }
 
 TEST(RunController, TidiesTheFieldsAndReadsTheOptionsFromTheControls) {
