@@ -129,7 +129,7 @@ EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& option
     // Only a whole conversion replaces the bar files: a failure above leaves every earlier one as it was.
     for (NewBarFile* file : files) file->PutInPlace();
     for (const NewBarFile* file : files) {
-        if (const std::string note = file->LogNote(); !note.empty()) report.AddLogLine(note);
+        for (const std::string& note : file->LogNotes()) report.AddLogLine(note);
     }
     report.AddLogLine("Ok");
     return EntryOutcome::kConverted;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/byte_streams.h"
 #include "platform/platform.h"
@@ -26,8 +27,8 @@ class NewBarFile : public RecordSink {
   public:
     // After Close: replaces the bar file of its name, or creates it.
     virtual void PutInPlace() = 0;
-    // After PutInPlace: a line for the log about what was put where, or nothing.
-    virtual std::string LogNote() const { return {}; }
+    // After PutInPlace: lines for the log about what was put where.
+    virtual std::vector<std::string> LogNotes() const { return {}; }
 };
 
 class MetaStockFolder;

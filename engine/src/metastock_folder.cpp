@@ -66,71 +66,80 @@ class SecurityFile final : public NewBarFile {
     void Close() override {}
 
     void PutInPlace() override {
-        if (bars_.empty()) {
-            note_ = "MetaStock: " + IntervalText(interval_, russianLog_) +
-                    (russianLog_ ? ", баров нет, ничего не записано" : ", no bars, nothing written");
+        if (securities_.empty()) {
+            notes_.push_back(
+                "MetaStock: " + IntervalText(interval_, russianLog_) +
+                (russianLog_ ? ", баров нет, ничего не записано" : ", no bars, nothing written"));
             return;
         }
-        note_ = folder_.Put(symbol_, interval_, bars_, russianLog_);
+        notes_ = folder_.Put(securities_, interval_, russianLog_);
     }
 
-    std::string LogNote() const override { return note_; }
+    std::vector<std::string> LogNotes() const override { return notes_; }
 
   private:
     void Take(const std::vector<std::string_view>& fields) {
         ms::IntradayBar bar;
         std::size_t field = 0;
         std::string_view date;
+        NewSecurity* security = nullptr;
         for (const std::string_view name : header_) {
             const std::string_view text = fields[field++];
             if (name == "<TICKER>") {
-                TakeSymbol(text);
+                security = &SecurityOf(text);
             } else if (name == "<DTYYYYMMDD>") {
                 date = text;
                 bar.date = ReadField<std::int32_t>(text, "date") - 19000000;
-            } else if (name == "<TIME>")
+            } else if (name == "<TIME>") {
                 bar.time = ReadField<std::int32_t>(text, "time");
-            else if (name == "<OPEN>")
+            } else if (name == "<OPEN>") {
                 bar.open = ReadField<float>(text, "price");
-            else if (name == "<HIGH>")
+            } else if (name == "<HIGH>") {
                 bar.high = ReadField<float>(text, "price");
-            else if (name == "<LOW>")
+            } else if (name == "<LOW>") {
                 bar.low = ReadField<float>(text, "price");
-            else if (name == "<CLOSE>")
+            } else if (name == "<CLOSE>") {
                 bar.close = ReadField<float>(text, "price");
-            else if (name == "<VOL>")
+            } else if (name == "<VOL>") {
                 bar.volume = static_cast<float>(ReadField<std::int64_t>(text, "volume"));
+            }
         }
+        if (security == nullptr) throw ConversionError("MetaStock: a bar without a ticker");
+        std::vector<ms::IntradayBar>& bars = security->bars;
         // The charting program reads a security's bars in time order only.
-        if (!bars_.empty() && (bars_.back().date > bar.date ||
-                               (bars_.back().date == bar.date && bars_.back().time >= bar.time))) {
-            throw ConversionError("MetaStock: the bar of " + std::string(date) + " " +
-                                  std::to_string(bar.time) + " comes after a later bar");
+        if (!bars.empty() &&
+            (bars.back().date > bar.date || (bars.back().date == bar.date && bars.back().time >= bar.time))) {
+            throw ConversionError("MetaStock: the bar of " + security->symbol + " " + std::string(date) +
+                                  " " + std::to_string(bar.time) + " comes after a later bar");
         }
-        if (bars_.size() == ms::kMaxDataRecords)
-            throw ConversionError("MetaStock: more than 65,534 bars for one security");
-        bars_.push_back(bar);
+        if (bars.size() == ms::kMaxDataRecords)
+            throw ConversionError("MetaStock: more than 65,534 bars for " + security->symbol);
+        bars.push_back(bar);
     }
 
-    void TakeSymbol(std::string_view ticker) {
-        if (symbol_.empty()) {
-            if (ticker.empty() || ticker.size() > ms::kMaxSymbolSize)
-                throw ConversionError("MetaStock: the symbol '" + std::string(ticker) +
-                                      "' is not 1 to 14 characters long");
-            symbol_ = ticker;
-        } else if (ticker != symbol_) {
-            throw ConversionError("MetaStock: one security per file, but the file holds " + symbol_ +
-                                  " and " + std::string(ticker));
-        }
+    // The security of the ticker, started at its first bar; a file's bars mostly run ticker by ticker.
+    NewSecurity& SecurityOf(std::string_view ticker) {
+        if (current_ < securities_.size() && securities_[current_].symbol == ticker)
+            return securities_[current_];
+        const auto found =
+            std::find_if(securities_.begin(), securities_.end(),
+                         [ticker](const NewSecurity& security) { return security.symbol == ticker; });
+        current_ = static_cast<std::size_t>(found - securities_.begin());
+        if (found != securities_.end()) return *found;
+        if (ticker.empty() || ticker.size() > ms::kMaxSymbolSize)
+            throw ConversionError("MetaStock: the symbol '" + std::string(ticker) +
+                                  "' is not 1 to 14 characters long");
+        securities_.push_back({std::string(ticker), {}});
+        return securities_.back();
     }
 
     MetaStockFolder& folder_;
     std::int32_t interval_;
     bool russianLog_;
     std::vector<std::string> header_;
-    std::string symbol_;
-    std::vector<ms::IntradayBar> bars_;
-    std::string note_;
+    std::vector<NewSecurity> securities_;  // in the order of their first bars
+    std::size_t current_ = 0;              // the security of the latest bar
+    std::vector<std::string> notes_;
 };
 
 // A new file of the folder, written whole and held back until put in place.
@@ -164,46 +173,54 @@ std::unique_ptr<NewBarFile> MetaStockFolder::CreateSecurity(std::int32_t interva
     return std::make_unique<SecurityFile>(*this, interval, russianLog);
 }
 
-std::string MetaStockFolder::Put(const std::string& symbol, std::int32_t interval,
-                                 const std::vector<ms::IntradayBar>& bars, bool russianLog) {
+std::string MetaStockFolder::PutNote(const ms::Security& security, std::size_t bars, bool russianLog) {
+    return "MetaStock: " + ms::DataFileName(security.fileNumber) + " " + security.symbol + " " +
+           IntervalText(security.interval, russianLog) +
+           (russianLog ? ", баров: " + Grouped(bars, ' ') : ", " + Grouped(bars, ',') + " bars");
+}
+
+std::vector<std::string> MetaStockFolder::Put(const std::vector<NewSecurity>& securities,
+                                              std::int32_t interval, bool russianLog) {
     const std::lock_guard lock(mutex_);
-    if (written_.contains({symbol, interval}))
-        throw ConversionError("MetaStock: " + symbol + " " + IntervalText(interval, false) +
-                              " was written by an earlier file of this run");
+    for (const NewSecurity& security : securities) {
+        if (written_.contains({security.symbol, interval}))
+            throw ConversionError("MetaStock: " + security.symbol + " " + IntervalText(interval, false) +
+                                  " was written by an earlier file of this run");
+    }
     files_.MakeDirectory(folder_);
     const std::optional<std::string> master = files_.ReadIfPresent(folder_ + "MASTER");
     const std::optional<std::string> emaster = files_.ReadIfPresent(folder_ + "EMASTER");
-    const std::vector<ms::Security> securities =
-        master ? ms::ReadMaster(*master) : std::vector<ms::Security>{};
-    const auto same = std::find_if(securities.begin(), securities.end(), [&](const ms::Security& security) {
-        return security.symbol == symbol && security.period == 'I' && security.interval == interval;
-    });
-    const ms::Security security{same != securities.end() ? same->fileNumber : FreeFileNumber(securities),
-                                symbol,
-                                symbol,
-                                'I',
-                                interval,
-                                ms::kIntradayFields,
-                                ms::DateNumberToYmd(bars.front().date),
-                                ms::DateNumberToYmd(bars.back().date)};
-    const std::string dataName = ms::DataFileName(security.fileNumber);
+    std::string newMaster = master.value_or("");
+    std::string newEmaster = emaster.value_or("");
     std::vector<std::unique_ptr<NewBarFile>> staged;
-    staged.push_back(Staged(files_, folder_ + dataName, ms::EncodeIntradayFile(bars)));
-    staged.push_back(
-        Staged(files_, folder_ + "MASTER",
-               ms::PutMasterRecord(master.value_or(""), ms::MasterRecord(security), ms::kMasterRecordSize)));
+    std::vector<std::string> notes;
+    for (const NewSecurity& added : securities) {
+        const std::vector<ms::Security> listed =
+            newMaster.empty() ? std::vector<ms::Security>{} : ms::ReadMaster(newMaster);
+        const auto same = std::find_if(listed.begin(), listed.end(), [&](const ms::Security& security) {
+            return security.symbol == added.symbol && security.period == 'I' && security.interval == interval;
+        });
+        const ms::Security security{same != listed.end() ? same->fileNumber : FreeFileNumber(listed),
+                                    added.symbol,
+                                    added.symbol,
+                                    'I',
+                                    interval,
+                                    ms::kIntradayFields,
+                                    ms::DateNumberToYmd(added.bars.front().date),
+                                    ms::DateNumberToYmd(added.bars.back().date)};
+        staged.push_back(Staged(files_, folder_ + ms::DataFileName(security.fileNumber),
+                                ms::EncodeIntradayFile(added.bars)));
+        newMaster = ms::PutMasterRecord(newMaster, ms::MasterRecord(security), ms::kMasterRecordSize);
+        newEmaster = ms::PutMasterRecord(newEmaster, ms::EmasterRecord(security), ms::kEmasterRecordSize);
+        notes.push_back(PutNote(security, added.bars.size(), russianLog));
+    }
+    staged.push_back(Staged(files_, folder_ + "MASTER", newMaster));
     // A folder kept with MASTER alone stays so: an EMASTER of only the securities written here would hide
     // the others from readers that trust it.
-    if (emaster || !master) {
-        staged.push_back(Staged(
-            files_, folder_ + "EMASTER",
-            ms::PutMasterRecord(emaster.value_or(""), ms::EmasterRecord(security), ms::kEmasterRecordSize)));
-    }
+    if (emaster || !master) staged.push_back(Staged(files_, folder_ + "EMASTER", newEmaster));
     for (const std::unique_ptr<NewBarFile>& file : staged) file->PutInPlace();
-    written_.insert({symbol, interval});
-    return "MetaStock: " + dataName + " " + symbol + " " + IntervalText(interval, russianLog) +
-           (russianLog ? ", баров: " + Grouped(bars.size(), ' ')
-                       : ", " + Grouped(bars.size(), ',') + " bars");
+    for (const NewSecurity& security : securities) written_.insert({security.symbol, interval});
+    return notes;
 }
 
 }  // namespace tarnix

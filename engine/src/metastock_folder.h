@@ -16,6 +16,12 @@
 
 namespace tarnix {
 
+// The bars of one ticker of an input, in time order.
+struct NewSecurity {
+    std::string symbol;
+    std::vector<metastock::IntradayBar> bars;
+};
+
 class MetaStockFolder {
   public:
     // `folder` ends with a path separator.
@@ -25,13 +31,15 @@ class MetaStockFolder {
     // written, and is put into the folder when the bar file would have been put in place.
     std::unique_ptr<NewBarFile> CreateSecurity(std::int32_t interval, bool russianLog);
 
-    // Replaces the data of the security `symbol` of `interval` minutes, or adds it under the lowest free
-    // file number, and rewrites MASTER and EMASTER to match; every file is replaced whole, and a failure
-    // before the first replacement leaves the folder as it was. Returns the log line.
-    std::string Put(const std::string& symbol, std::int32_t interval,
-                    const std::vector<metastock::IntradayBar>& bars, bool russianLog);
+    // Replaces the data of each security of `interval` minutes by its symbol, or adds it under the lowest
+    // free file number, and rewrites MASTER and EMASTER to match; every file is replaced whole, and a
+    // failure before the first replacement leaves the folder as it was. Returns a log line a security.
+    std::vector<std::string> Put(const std::vector<NewSecurity>& securities, std::int32_t interval,
+                                 bool russianLog);
 
   private:
+    static std::string PutNote(const metastock::Security& security, std::size_t bars, bool russianLog);
+
     FileStore& files_;
     std::string folder_;
     std::mutex mutex_;

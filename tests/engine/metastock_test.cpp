@@ -211,6 +211,13 @@ TEST_F(MetaStockRun, LogNamesEverySecurity) {
     options.customIntervalText = "1";
     Run(true);
     EXPECT_EQ(report.log.at(1), "MetaStock: F3.DAT SBER 1 мин, баров: 1 234");
+    options.russianLog = false;
+    dir.Write("SBER.txt",
+              Quotes("GAZP", 20) + Quotes("SBER", 10, 0, 2).substr(64) + Quotes("GAZP", 5, 0, 3).substr(64));
+    Run(true);
+    EXPECT_EQ(report.LogText(),
+              "Processing: SBER.txt\nMetaStock: F4.DAT GAZP 1 min, 25 bars\nMetaStock: F3.DAT SBER 1 min, "
+              "10 bars\nOk\n");
 }
 
 // The rules a checker of the format applies to index files.
@@ -303,15 +310,12 @@ TEST_F(MetaStockRun, RefusalsLeaveTheFolderAsItWas) {
              Row{Quotes("SBER", 30),
                  {false, false, false, false, true},
                  "Error: MetaStock: an intraday interval is 1 to 60 minutes, not 240"},
-             Row{Quotes("SBER", 30) + Quotes("GAZP", 30).substr(64),
-                 {true, false, false, false, false},
-                 "Error: MetaStock: one security per file, but the file holds SBER and GAZP"},
              Row{Quotes("ABCDEFGHIJKLMNO", 30),
                  {true, false, false, false, false},
                  "Error: MetaStock: the symbol 'ABCDEFGHIJKLMNO' is not 1 to 14 characters long"},
              Row{Quotes("SBER", 30, 100, 2) + Quotes("SBER", 5).substr(64),
                  {true, false, false, false, false},
-                 "Error: MetaStock: the bar of 20240101 100000 comes after a later bar"},
+                 "Error: MetaStock: the bar of SBER 20240101 100000 comes after a later bar"},
          }) {
         dir.Write("SBER.txt", row.quotes);
         options.intervalEnabled = row.slots;
