@@ -1,6 +1,7 @@
 #include "metastock_folder.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -26,15 +27,34 @@ std::string IntervalText(std::int32_t interval, bool russianLog) {
     return std::to_string(interval) + (russianLog ? " мин" : " min");
 }
 
-std::vector<std::string_view> SplitFields(std::string_view line) {
+// The fields of a bar file line; a record has at most nine, its header names them.
+constexpr std::size_t kMaxFields = 9;
+struct LineFields {
+    std::array<std::string_view, kMaxFields> fields;
+    std::size_t count = 0;
+};
+
+LineFields SplitFields(std::string_view line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const std::size_t comma = line.find(',');
-        fields.push_back(line.substr(0, comma));
-        if (comma == std::string_view::npos) return fields;
-        line.remove_prefix(comma + 1);
+    LineFields split;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= line.size(); ++i) {
+        if (i < line.size() && line[i] != ',') continue;
+        if (split.count == kMaxFields) throw ConversionError("MetaStock: a bar does not match its header");
+        split.fields[split.count++] = line.substr(start, i - start);
+        start = i + 1;
     }
+    return split;
+}
+
+// What a column of the bar file holds, by its header name.
+enum class Column { kTicker, kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume, kOther };
+
+Column ColumnOf(std::string_view name) {
+    static constexpr std::array<std::string_view, 8> kNames = {
+        "<TICKER>", "<DTYYYYMMDD>", "<TIME>", "<OPEN>", "<HIGH>", "<LOW>", "<CLOSE>", "<VOL>"};
+    const auto found = std::find(kNames.begin(), kNames.end(), name);
+    return static_cast<Column>(found - kNames.begin());
 }
 
 template <typename Number>
@@ -45,6 +65,33 @@ Number ReadField(std::string_view text, std::string_view what) {
     return value;
 }
 
+// A price of a record: the text the bar file holds, as the nearest single. The digits are gathered as an
+// integer and divided by a power of ten in double precision, exact for the prices a bar file holds (at
+// most 8 decimals and 15 digits); anything longer takes the library's reading.
+float ReadPrice(std::string_view text) {
+    static constexpr std::array<double, 16> kPowers = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = text.starts_with('-');
+    std::uint64_t digits = 0;
+    std::size_t count = 0;
+    std::size_t decimals = 0;
+    bool point = false;
+    for (const char c : text.substr(negative ? 1 : 0)) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            digits = digits * 10 + static_cast<unsigned>(c - '0');
+            ++count;
+            decimals += point ? 1 : 0;
+        } else {
+            return ReadField<float>(text, "price");
+        }
+    }
+    if (count == 0 || count >= kPowers.size()) return ReadField<float>(text, "price");
+    const double value = static_cast<double>(digits) / kPowers[decimals];
+    return static_cast<float>(negative ? -value : value);
+}
+
 // The bars of one security, read back from the records of the bar file that the input would have written:
 // the folder then holds exactly what the ASCII output says, at single precision.
 class SecurityFile final : public NewBarFile {
@@ -53,14 +100,14 @@ class SecurityFile final : public NewBarFile {
         : folder_(folder), interval_(interval), russianLog_(russianLog) {}
 
     void Write(std::string_view line) override {
-        const std::vector<std::string_view> fields = SplitFields(line);
-        if (header_.empty()) {
-            header_.assign(fields.begin(), fields.end());
+        const LineFields split = SplitFields(line);
+        if (columns_.empty()) {
+            for (std::size_t i = 0; i < split.count; ++i) columns_.push_back(ColumnOf(split.fields[i]));
             return;
         }
-        if (fields.size() != header_.size())
+        if (split.count != columns_.size())
             throw ConversionError("MetaStock: a bar does not match its header");
-        Take(fields);
+        Take(split);
     }
 
     void Close() override {}
@@ -78,30 +125,40 @@ class SecurityFile final : public NewBarFile {
     std::vector<std::string> LogNotes() const override { return notes_; }
 
   private:
-    void Take(const std::vector<std::string_view>& fields) {
+    void Take(const LineFields& split) {
         ms::IntradayBar bar;
-        std::size_t field = 0;
         std::string_view date;
         NewSecurity* security = nullptr;
-        for (const std::string_view name : header_) {
-            const std::string_view text = fields[field++];
-            if (name == "<TICKER>") {
-                security = &SecurityOf(text);
-            } else if (name == "<DTYYYYMMDD>") {
-                date = text;
-                bar.date = ReadField<std::int32_t>(text, "date") - 19000000;
-            } else if (name == "<TIME>") {
-                bar.time = ReadField<std::int32_t>(text, "time");
-            } else if (name == "<OPEN>") {
-                bar.open = ReadField<float>(text, "price");
-            } else if (name == "<HIGH>") {
-                bar.high = ReadField<float>(text, "price");
-            } else if (name == "<LOW>") {
-                bar.low = ReadField<float>(text, "price");
-            } else if (name == "<CLOSE>") {
-                bar.close = ReadField<float>(text, "price");
-            } else if (name == "<VOL>") {
-                bar.volume = static_cast<float>(ReadField<std::int64_t>(text, "volume"));
+        for (std::size_t i = 0; i < split.count; ++i) {
+            const std::string_view text = split.fields[i];
+            switch (columns_[i]) {
+                case Column::kTicker:
+                    security = &SecurityOf(text);
+                    break;
+                case Column::kDate:
+                    date = text;
+                    bar.date = ReadField<std::int32_t>(text, "date") - 19000000;
+                    break;
+                case Column::kTime:
+                    bar.time = ReadField<std::int32_t>(text, "time");
+                    break;
+                case Column::kOpen:
+                    bar.open = ReadPrice(text);
+                    break;
+                case Column::kHigh:
+                    bar.high = ReadPrice(text);
+                    break;
+                case Column::kLow:
+                    bar.low = ReadPrice(text);
+                    break;
+                case Column::kClose:
+                    bar.close = ReadPrice(text);
+                    break;
+                case Column::kVolume:
+                    bar.volume = static_cast<float>(ReadField<std::int64_t>(text, "volume"));
+                    break;
+                case Column::kOther:
+                    break;
             }
         }
         if (security == nullptr) throw ConversionError("MetaStock: a bar without a ticker");
@@ -136,7 +193,7 @@ class SecurityFile final : public NewBarFile {
     MetaStockFolder& folder_;
     std::int32_t interval_;
     bool russianLog_;
-    std::vector<std::string> header_;
+    std::vector<Column> columns_;          // from the header line
     std::vector<NewSecurity> securities_;  // in the order of their first bars
     std::size_t current_ = 0;              // the security of the latest bar
     std::vector<std::string> notes_;
