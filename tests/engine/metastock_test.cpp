@@ -68,6 +68,7 @@ TEST(MetaStockNumbers, EdgesOfTheRange) {
     // A volume past 2^24 keeps the nearest single; MBF's exponent reaches two steps less far than IEEE's.
     EXPECT_EQ(Hex(*ms::ToMbf(static_cast<float>(std::int64_t{16777217}))), "00000099");
     EXPECT_FALSE(ms::ToMbf(3.0e38F).has_value());
+    EXPECT_THROW(ms::EncodeIntradayFile({{1240115, 100000, 1, 3.0e38F, 1, 1, 0}}), std::runtime_error);
     EXPECT_EQ(Hex(*ms::ToMbf(1.0e-45F)), "00000000");
     const std::string zeroExponent = FromHex("ffffff00");
     EXPECT_EQ(ms::FromMbf(reinterpret_cast<const std::uint8_t*>(zeroExponent.data())), 0.0F);

@@ -109,7 +109,11 @@ std::string EncodeIntradayFile(const std::vector<IntradayBar>& bars) {
     for (const IntradayBar& bar : bars) {
         for (const float field : {static_cast<float>(bar.date), static_cast<float>(bar.time), bar.open,
                                   bar.high, bar.low, bar.close, bar.volume}) {
-            PutBytes(bytes, at, MbfOrZero(field));
+            const std::optional<Mbf> number = ToMbf(field);
+            // MBF reaches about 1.7e38, half as far as a single: a larger number is refused, never cut.
+            if (!number)
+                throw ConversionError("MetaStock: the number " + std::to_string(field) + " is too large");
+            PutBytes(bytes, at, *number);
             at += 4;
         }
     }

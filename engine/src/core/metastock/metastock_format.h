@@ -61,7 +61,8 @@ inline constexpr int kIntradayFields = 7;
 // The field bitset of EMASTER and XMASTER for those fields.
 inline constexpr std::uint8_t kIntradayFieldBits = 1 | 128 | 32 | 2 | 4 | 8 | 16;
 
-// The bytes of a whole data file of intraday bars. At most kMaxDataRecords bars.
+// The bytes of a whole data file of intraday bars. At most kMaxDataRecords bars. A number beyond MBF's
+// range raises ConversionError.
 std::string EncodeIntradayFile(const std::vector<IntradayBar>& bars);
 
 // One security of an index, as far as a reader needs it.
