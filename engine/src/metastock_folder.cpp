@@ -47,6 +47,13 @@ LineFields SplitFields(std::string_view line) {
     return split;
 }
 
+// The index pads a symbol with blanks or NULs and keeps single bytes of the program's code page: a symbol
+// with a control character, a byte beyond ASCII or a blank at its end would read back as another one.
+bool IsKeptSymbol(std::string_view symbol) {
+    return !symbol.empty() && symbol.size() <= ms::kMaxSymbolSize && symbol.back() != ' ' &&
+           std::all_of(symbol.begin(), symbol.end(), [](char c) { return c >= ' ' && c < '\x7F'; });
+}
+
 // What a column of the bar file holds, by its header name.
 enum class Column { kTicker, kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume, kOther };
 
@@ -90,6 +97,16 @@ float ReadPrice(std::string_view text) {
     if (count == 0 || count >= kPowers.size()) return ReadField<float>(text, "price");
     const double value = static_cast<double>(digits) / kPowers[decimals];
     return static_cast<float>(negative ? -value : value);
+}
+
+// A bar's date as the folder counts it, from 1900 (date number 0) on; the years up to 2099 are all a
+// trader's data needs, and all that the charting program is known to show.
+std::int32_t ReadDate(std::string_view text) {
+    const auto ymd = ReadField<std::int32_t>(text, "date");
+    if (ymd < 19000101 || ymd > 20991231)
+        throw ConversionError("MetaStock: the date " + std::string(text) +
+                              " is outside the years 1900 to 2099");
+    return ymd - 19000000;
 }
 
 // The bars of one security, read back from the records of the bar file that the input would have written:
@@ -137,7 +154,7 @@ class SecurityFile final : public NewBarFile {
                     break;
                 case Column::kDate:
                     date = text;
-                    bar.date = ReadField<std::int32_t>(text, "date") - 19000000;
+                    bar.date = ReadDate(text);
                     break;
                 case Column::kTime:
                     bar.time = ReadField<std::int32_t>(text, "time");
@@ -183,9 +200,11 @@ class SecurityFile final : public NewBarFile {
                          [ticker](const NewSecurity& security) { return security.symbol == ticker; });
         current_ = static_cast<std::size_t>(found - securities_.begin());
         if (found != securities_.end()) return *found;
-        if (ticker.empty() || ticker.size() > ms::kMaxSymbolSize)
-            throw ConversionError("MetaStock: the symbol '" + std::string(ticker) +
-                                  "' is not 1 to 14 characters long");
+        if (!IsKeptSymbol(ticker))
+            throw ConversionError(
+                "MetaStock: the symbol '" + std::string(ticker) +
+                "' cannot be kept in the folder (1 to 14 printable ASCII characters, no blank "
+                "at its end)");
         securities_.push_back({std::string(ticker), {}});
         return securities_.back();
     }

@@ -313,7 +313,16 @@ TEST_F(MetaStockRun, RefusalsLeaveTheFolderAsItWas) {
                  "Error: MetaStock: an intraday interval is 1 to 60 minutes, not 240"},
              Row{Quotes("ABCDEFGHIJKLMNO", 30),
                  {true, false, false, false, false},
-                 "Error: MetaStock: the symbol 'ABCDEFGHIJKLMNO' is not 1 to 14 characters long"},
+                 "Error: MetaStock: the symbol 'ABCDEFGHIJKLMNO' cannot be kept in the folder (1 to 14 "
+                 "printable "
+                 "ASCII characters, no blank at its end)"},
+             Row{Quotes("SBER", 30).replace(71, 4, "1899"),
+                 {true, false, false, false, false},
+                 "Error: MetaStock: the date 18990101 is outside the years 1900 to 2099"},
+             Row{Quotes("СБЕР", 30),
+                 {true, false, false, false, false},
+                 "Error: MetaStock: the symbol 'СБЕР' cannot be kept in the folder (1 to 14 printable ASCII "
+                 "characters, no blank at its end)"},
              Row{Quotes("SBER", 30, 100, 2) + Quotes("SBER", 5).substr(64),
                  {true, false, false, false, false},
                  "Error: MetaStock: the bar of SBER 20240101 100000 comes after a later bar"},
