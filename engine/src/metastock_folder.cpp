@@ -343,6 +343,7 @@ std::vector<MetaStockSecurity> ListMetaStockFolder(const std::string& folder) {
         securities.insert(securities.end(), more.begin(), more.end());
     }
     std::vector<MetaStockSecurity> listed;
+    listed.reserve(securities.size());
     for (const metastock::Security& security : securities) listed.push_back(Described(security));
     return listed;
 }

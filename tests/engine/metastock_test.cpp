@@ -132,9 +132,10 @@ std::string Quotes(std::string_view ticker, int minutes, int volume = 100, int f
         const int hour = 10 + i % 600 / 60;
         const int minute = i % 60;
         const std::string price = std::to_string(250 + i % 7) + "." + std::to_string(10 + i % 83);
-        text += std::string(ticker) + ",1," + std::to_string(20240100 + day) + "," +
-                std::to_string(hour * 10000 + minute * 100) + "," + price + "," + price + "," + price + "," +
-                price + "," + std::to_string(volume + i) + "\r\n";
+        text.append(ticker).append(",1,").append(std::to_string(20240100 + day)).append(",");
+        text.append(std::to_string(hour * 10000 + minute * 100));
+        for (int field = 0; field < 4; ++field) text.append(",").append(price);
+        text.append(",").append(std::to_string(volume + i)).append("\r\n");
     }
     return text;
 }

@@ -102,7 +102,7 @@ std::int32_t DateNumberToYmd(std::int32_t dateNumber) {
 }
 
 std::string EncodeIntradayFile(const std::vector<IntradayBar>& bars) {
-    constexpr std::size_t kRecordSize = kIntradayFields * 4;
+    constexpr std::size_t kRecordSize = std::size_t{kIntradayFields} * 4;
     std::string bytes((bars.size() + 1) * kRecordSize, '\0');
     PutWord(bytes, 2, static_cast<int>(bars.size() + 1));
     std::size_t at = kRecordSize;
@@ -248,7 +248,7 @@ std::string EmasterRecord(const Security& security) {
 
 std::string PutMasterRecord(std::string_view bytes, const std::string& record, std::size_t recordSize) {
     std::string index = bytes.empty() ? std::string(recordSize, '\0') : std::string(bytes);
-    const std::size_t count = static_cast<std::size_t>(Word(index, 0));
+    const auto count = static_cast<std::size_t>(Word(index, 0));
     // The file number sits at offset 0 in MASTER and 2 in EMASTER.
     const std::size_t numberAt = recordSize == kMasterRecordSize ? 0 : 2;
     const int own = static_cast<std::uint8_t>(record[numberAt]);
