@@ -276,9 +276,11 @@ std::vector<std::string> MetaStockFolder::Put(const std::vector<NewSecurity>& se
         const auto same = std::find_if(listed.begin(), listed.end(), [&](const ms::Security& security) {
             return security.symbol == added.symbol && security.period == 'I' && security.interval == interval;
         });
-        const ms::Security security{same != listed.end() ? same->fileNumber : FreeFileNumber(listed),
+        // A security replaced keeps the name a user may have given it in the charting program.
+        const bool replaced = same != listed.end();
+        const ms::Security security{replaced ? same->fileNumber : FreeFileNumber(listed),
                                     added.symbol,
-                                    added.symbol,
+                                    replaced ? same->name : added.symbol,
                                     'I',
                                     interval,
                                     ms::kIntradayFields,

@@ -295,6 +295,24 @@ TEST_F(MetaStockRun, PublishedFolderKeepsItsSecurity) {
               "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n"
               "2HR.DE,20131115,090500,8.585,8.65,8.585,8.65,1713\r\n"
               "2HR.DE,20131115,091500,8.591,8.591,8.59,8.59,296\r\n");
+    // The published security converted anew: its data replaced, its name kept.
+    std::filesystem::remove(test::Utf8Path(dir.PathOf("SBER.txt")));
+    dir.Write("HR.txt", Quotes("2HR.DE", 30));
+    Run(true);
+    EXPECT_EQ(report.log.at(1), "MetaStock: F1.DAT 2HR.DE 5 min, 7 bars");
+    const ms::Security replaced = ms::ReadMaster(FolderFile("MASTER")).front();
+    EXPECT_EQ(replaced.name, "H&R");
+    EXPECT_EQ(replaced.firstDate, 20240101);
+}
+
+TEST_F(MetaStockRun, OneSecurityComesFromOneFileOfARun) {
+    options.intervalEnabled = {true, false, false, false, false};
+    dir.Write("A.txt", Quotes("SBER", 30));
+    dir.Write("B.txt", Quotes("SBER", 40));
+    Run(true);
+    EXPECT_EQ(report.log.at(1), "MetaStock: F1.DAT SBER 5 min, 7 bars");
+    EXPECT_EQ(report.log.back(), "Error: MetaStock: SBER 5 min was written by an earlier file of this run");
+    EXPECT_EQ(ms::ReadMaster(FolderFile("MASTER")).size(), 1U);
 }
 
 TEST_F(MetaStockRun, RefusalsLeaveTheFolderAsItWas) {
