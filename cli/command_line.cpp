@@ -13,7 +13,17 @@ namespace {
 
 constexpr std::size_t kCustomSlot = kSlotCount - 1;
 
-enum class OptionKind { kIntervals, kJobs, kDateOrder, kDecimalMark, kDecimals, kHelp, kVersion, kFlag };
+enum class OptionKind {
+    kIntervals,
+    kJobs,
+    kDateOrder,
+    kDecimalMark,
+    kDecimals,
+    kMetaStock,
+    kHelp,
+    kVersion,
+    kFlag
+};
 
 struct OptionSpec {
     std::string_view shortName;
@@ -28,6 +38,7 @@ constexpr std::array kOptions = {
     OptionSpec{"", "--date-order", OptionKind::kDateOrder, nullptr},
     OptionSpec{"", "--decimal-mark", OptionKind::kDecimalMark, nullptr},
     OptionSpec{"", "--decimals", OptionKind::kDecimals, nullptr},
+    OptionSpec{"", "--metastock", OptionKind::kMetaStock, nullptr},
     OptionSpec{"-h", "--help", OptionKind::kHelp, nullptr},
     OptionSpec{"", "--version", OptionKind::kVersion, nullptr},
     OptionSpec{"", "--per-field", OptionKind::kFlag, &ConversionSettings::addPerField},
@@ -143,6 +154,23 @@ char ParseDecimalMark(std::string_view text) {
     throw UsageError("invalid decimal mark " + Quoted(text) + " ('.' or ',' expected)");
 }
 
+// The charting program keeps intraday securities of 1 to 60 minutes only; a run that could write no
+// security is refused before it starts.
+constexpr std::int32_t kMaxMetaStockInterval = 60;
+
+void CheckMetaStockIntervals(const ConversionSettings& settings) {
+    for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+        if (!settings.intervalEnabled[slot]) continue;
+        const std::int32_t minutes = slot < kCustomSlot
+                                         ? kFixedIntervals[slot]
+                                         : TryParseInteger(settings.customIntervalText).value_or(0);
+        if (minutes > kMaxMetaStockInterval) {
+            throw UsageError("--metastock takes intervals of 1 to 60 minutes, got " +
+                             Quoted(std::to_string(minutes)));
+        }
+    }
+}
+
 std::string ExecutableDirectory() {
     std::string directory = platform::ProgramDirectory();
     if (directory.empty()) {
@@ -169,6 +197,7 @@ class Parser {
         if (line_.action != Action::kConvert) return line_;
         if (!intervalsGiven_) throw UsageError("missing option --intervals, e.g. -i 5,15,60");
         if (!directoryGiven_) throw UsageError("missing DIRECTORY");
+        if (!line_.settings.metaStockFolder.empty()) CheckMetaStockIntervals(line_.settings);
         return line_;
     }
 
@@ -195,6 +224,12 @@ class Parser {
         }
         if (option.kind == OptionKind::kDecimals) {
             line_.settings.priceDecimals = ParseDecimals(TakeValue(word, "a number of decimals"));
+            return;
+        }
+        if (option.kind == OptionKind::kMetaStock) {
+            const std::string_view folder = TakeValue(word, "a folder");
+            if (folder.empty()) throw UsageError("option '--metastock' needs a folder, got ''");
+            line_.settings.metaStockFolder = folder;
             return;
         }
         if (option.kind == OptionKind::kDecimalMark) {
@@ -252,6 +287,11 @@ Options:
       --russian         write the log in Russian
       --decimals N      write prices with up to N decimals, 1 to 8 (default 4), e.g. 5 for
                         currency pairs
+      --metastock FOLDER
+                        write the bars into the MetaStock data folder FOLDER (created if
+                        missing) instead of bar files: one intraday security per file and
+                        interval, symbol = ticker; intervals of 1 to 60 minutes. Other
+                        securities of FOLDER are kept
       --date-order ORDER
                         read ambiguous dates such as 05/01/04 in files of other layouts day
                         first (DMY), month first (MDY) or year first (YMD); by default the

@@ -100,6 +100,7 @@ class RunController final : public ConversionOptions, public ConversionReport {
     int priceDecimals() const override { return handSet_.priceDecimals; }
     DateOrder dateOrder() const override { return handSet_.dateOrder; }
     char decimalMark() const override { return handSet_.decimalMark; }
+    std::string metaStockFolder() const override { return handSet_.metaStockFolder; }
 
     void AddLogLine(std::string_view line) override { view_.AddLogLine(line); }
     // Keeps the number; the counter shows it when the window next handles its events.

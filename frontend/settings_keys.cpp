@@ -54,6 +54,10 @@ char DecimalMarkOf(std::string_view text) {
     return mark == "." || mark == "," ? mark.front() : '\0';
 }
 
+std::string MetaStockFolderOf(std::string_view text) {
+    return std::string(TrimSpaceAndControls(text));
+}
+
 std::string ScreenSizeSuffix(int width, int height) {
     return "(" + std::to_string(width) + "x" + std::to_string(height) + ")";
 }

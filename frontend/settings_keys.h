@@ -73,8 +73,13 @@ char DecimalMarkOf(std::string_view text);
 struct HandSetValues {
     int priceDecimals = kDefaultPriceDecimals;
     DateOrder dateOrder = DateOrder::kAutomatic;
-    char decimalMark = 0;  // or '.' or ','
+    char decimalMark = 0;         // or '.' or ','
+    std::string metaStockFolder;  // empty for bar files
 };
+// "MetaStockFolder": the MetaStock data folder that takes the bars instead of bar files, which a user may set
+// by hand; the window never writes it. Its value trimmed; empty (or missing) for bar files.
+inline constexpr std::string_view kMetaStockFolderKey = "MetaStockFolder";
+std::string MetaStockFolderOf(std::string_view text);
 
 // The placement's keys exist once for every screen size: "(1024x768)".
 std::string ScreenSizeSuffix(int width, int height);

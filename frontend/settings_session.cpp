@@ -32,7 +32,8 @@ std::string SettingsReadPath(const std::string& own, const std::string& former,
 void SettingsSession::Restore() {
     saved_ = false;
     view_.SetHandSetValues({PriceDecimalsOf(Read(kDecimalsKey)), DateOrderOf(Read(kDateOrderKey)),
-                            DecimalMarkOf(Read(kDecimalMarkKey))});
+                            DecimalMarkOf(Read(kDecimalMarkKey)),
+                            MetaStockFolderOf(Read(kMetaStockFolderKey))});
     if (ReadInteger("FormVersion", 0) >= kFormVersion) {
         view_.Place(ReadPlacement());
         RestoreProperties();

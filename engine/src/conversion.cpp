@@ -40,11 +40,13 @@ void RefuseSharedBarFile(const IntervalSlots& slots, std::size_t index) {
 // The bar files of one input, put in place together once the input has converted.
 using NewBarFiles = std::vector<NewBarFile*>;
 
-// Starts the slot's bar file for input entry `name` and writes its header line.
+// Starts the slot's bar file for input entry `name`, or its security in `metaStockFolder`, and writes its
+// header line.
 void OpenBarFile(IntervalSlot& slot, std::string_view name, const ConversionOptions& options,
-                 FileStore& store, NewBarFiles& files) {
+                 const std::string& metaStockFolder, FileStore& store, NewBarFiles& files) {
     std::unique_ptr<NewBarFile> file =
-        store.CreateBarFile(BarFileName(options.directory(), name, slot.interval));
+        metaStockFolder.empty() ? store.CreateBarFile(BarFileName(options.directory(), name, slot.interval))
+                                : store.CreateSecurity(metaStockFolder, slot.interval, options.russianLog());
     files.push_back(file.get());
     slot.file = std::move(file);
     slot.file->Write(BarFileHeader(options));
@@ -66,10 +68,12 @@ bool EnableSlots(IntervalSlots& slots, const ConversionOptions& options) {
 // Starts the bar file of every enabled slot.
 void OpenBarFiles(IntervalSlots& slots, std::string_view name, const ConversionOptions& options,
                   FileStore& store, NewBarFiles& files) {
+    std::string metaStockFolder = options.metaStockFolder();
+    if (!metaStockFolder.empty()) metaStockFolder = ResolveDirectory(metaStockFolder, {});
     for (std::size_t i = 0; i < slots.size(); ++i) {
         if (!slots[i].enabled) continue;
         RefuseSharedBarFile(slots, i);
-        OpenBarFile(slots[i], name, options, store, files);
+        OpenBarFile(slots[i], name, options, metaStockFolder, store, files);
     }
 }
 
@@ -133,6 +137,9 @@ EntryOutcome ConvertEntry(std::string_view name, const ConversionOptions& option
     input->Close();
     // Only a whole conversion replaces the bar files: a failure above leaves every earlier one as it was.
     for (NewBarFile* file : files) file->PutInPlace();
+    for (const NewBarFile* file : files) {
+        for (const std::string& note : file->LogNotes()) report.AddLogLine(note);
+    }
     report.AddLogLine("Ok");
     return EntryOutcome::kConverted;
 }

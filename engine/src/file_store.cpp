@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/conversion_error.h"
+#include "metastock_folder.h"
 #include "tarnix/conversion.h"
 
 namespace tarnix {
@@ -124,6 +125,52 @@ std::unique_ptr<NewBarFile> SystemFileStore::CreateBarFile(const std::string& pa
     std::string name;
     const platform::Directory& directory = DirectoryOfFile(path, name);
     return std::make_unique<BarFile>(directory, name);
+}
+
+std::optional<std::string> FileStore::ReadIfPresent(const std::string&) {
+    return std::nullopt;
+}
+
+void FileStore::MakeDirectory(const std::string&) {}
+
+std::unique_ptr<NewBarFile> FileStore::CreateSecurity(const std::string&, std::int32_t, bool) {
+    throw ConversionError("File access denied");
+}
+
+std::optional<std::string> SystemFileStore::ReadIfPresent(const std::string& path) {
+    if (!platform::FileExists(path)) return std::nullopt;
+    std::string name;
+    platform::File file = platform::File::OpenForReading(DirectoryOfFile(path, name), name);
+    std::string bytes;
+    constexpr std::size_t kBlock = std::size_t{64} * 1024;
+    for (;;) {
+        const std::size_t used = bytes.size();
+        bytes.resize(used + kBlock);
+        const std::size_t got = file.Read(bytes.data() + used, kBlock);
+        bytes.resize(used + got);
+        if (got == 0) break;
+    }
+    file.Close();
+    return bytes;
+}
+
+void SystemFileStore::MakeDirectory(const std::string& path) {
+    platform::MakeDirectory(path);
+}
+
+RunFileStore::RunFileStore(FileStore& files) : files_(files) {}
+
+RunFileStore::~RunFileStore() = default;
+
+std::unique_ptr<NewBarFile> RunFileStore::CreateSecurity(const std::string& folder, std::int32_t interval,
+                                                         bool russianLog) {
+    MetaStockFolder* target = nullptr;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!metaStockFolder_) metaStockFolder_ = std::make_unique<MetaStockFolder>(files_, folder);
+        target = metaStockFolder_.get();
+    }
+    return target->CreateSecurity(interval, russianLog);
 }
 
 std::unique_ptr<NewBarFile> RunFileStore::CreateBarFile(const std::string& path) {

@@ -6,8 +6,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/byte_streams.h"
 #include "platform/platform.h"
@@ -26,7 +28,11 @@ class NewBarFile : public RecordSink {
   public:
     // After Close: replaces the bar file of its name, or creates it.
     virtual void PutInPlace() = 0;
+    // After PutInPlace: lines for the log about what was put where.
+    virtual std::vector<std::string> LogNotes() const { return {}; }
 };
+
+class MetaStockFolder;
 
 class FileStore {
   public:
@@ -38,6 +44,13 @@ class FileStore {
     virtual std::unique_ptr<QuoteInput> OpenInput(const std::string& path) = 0;
     // Starts the bar file at `path`. Raises ConversionError with the log's message.
     virtual std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) = 0;
+    // The whole file at `path`, or nothing when there is none. Raises ConversionError when it cannot be read.
+    virtual std::optional<std::string> ReadIfPresent(const std::string& path);
+    // Creates the directory at `path` unless it exists. Raises ConversionError with the log's message.
+    virtual void MakeDirectory(const std::string& path);
+    // Starts one security of `interval` minutes in the MetaStock folder `folder` (ending with a separator).
+    virtual std::unique_ptr<NewBarFile> CreateSecurity(const std::string& folder, std::int32_t interval,
+                                                       bool russianLog);
 };
 
 // The system's files, through the platform layer; bar files are written through a buffer to a temporary file
@@ -50,6 +63,8 @@ class SystemFileStore final : public FileStore {
     platform::DirectoryListing List(const std::string& directory) override;
     std::unique_ptr<QuoteInput> OpenInput(const std::string& path) override;
     std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) override;
+    std::optional<std::string> ReadIfPresent(const std::string& path) override;
+    void MakeDirectory(const std::string& path) override;
 
   private:
     const platform::Directory& DirectoryOf(const std::string& directory);
@@ -64,16 +79,27 @@ class SystemFileStore final : public FileStore {
 // input of the same name but for case (A.txt and A.TXT) fails instead of replacing the earlier one's bars.
 class RunFileStore final : public FileStore {
   public:
-    explicit RunFileStore(FileStore& files) : files_(files) {}
+    explicit RunFileStore(FileStore& files);
+    ~RunFileStore() override;
+    RunFileStore(const RunFileStore&) = delete;
+    RunFileStore& operator=(const RunFileStore&) = delete;
 
     platform::DirectoryListing List(const std::string& directory) override { return files_.List(directory); }
     std::unique_ptr<QuoteInput> OpenInput(const std::string& path) override { return files_.OpenInput(path); }
     std::unique_ptr<NewBarFile> CreateBarFile(const std::string& path) override;
+    std::optional<std::string> ReadIfPresent(const std::string& path) override {
+        return files_.ReadIfPresent(path);
+    }
+    void MakeDirectory(const std::string& path) override { files_.MakeDirectory(path); }
+    // The run's securities all go to the one folder of its options, through one MetaStockFolder.
+    std::unique_ptr<NewBarFile> CreateSecurity(const std::string& folder, std::int32_t interval,
+                                               bool russianLog) override;
 
   private:
     FileStore& files_;
     std::mutex mutex_;
-    std::set<std::string> claimed_;  // guarded by mutex_
+    std::set<std::string> claimed_;                     // guarded by mutex_
+    std::unique_ptr<MetaStockFolder> metaStockFolder_;  // guarded by mutex_
 };
 
 }  // namespace tarnix

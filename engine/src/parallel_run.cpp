@@ -151,7 +151,9 @@ int WorkersWithinFileLimit(int workers) {
 RunOutcome RunConversionInParallel(FileStore& store, const ConversionOptions& options,
                                    ConversionReport& report, int workers) {
     workers = WorkersWithinFileLimit(workers);
-    if (workers <= 1) return RunConversion(store, options, report);
+    // Securities take the folder's free file numbers in the order they are put in, which the log names: one
+    // file at a time keeps both those of a sequential run.
+    if (workers <= 1 || !options.metaStockFolder().empty()) return RunConversion(store, options, report);
     RunOutcome outcome;
     RunFileStore files(store);
     ParallelRun run(files, options, ListQuoteEntries(files, options.directory(), outcome));

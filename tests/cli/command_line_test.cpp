@@ -34,6 +34,7 @@ std::string ParseToText(const std::vector<const char*>& args) {
         if (settings.dateOrder != DateOrder::kAutomatic)
             text += " order" + std::to_string(static_cast<int>(settings.dateOrder));
         if (settings.decimalMark != 0) text += std::string(" mark") + settings.decimalMark;
+        if (!settings.metaStockFolder.empty()) text += " ms:" + settings.metaStockFolder;
         return text;
     } catch (const UsageError& error) {
         return std::string("error: ") + error.what();
@@ -63,6 +64,8 @@ TEST(CommandLineTest, AcceptedLines) {
         {{"--date-order", "YMD", "-i", "5", "q"}, "q/ 10000 240 order3"},
         {{"-i", "5", "--decimal-mark", ",", "q"}, "q/ 10000 240 mark,"},
         {{"-i", "5", "--decimal-mark=.", "q"}, "q/ 10000 240 mark."},
+        {{"-i", "5,60,1", "--metastock", "out", "q"}, "q/ 10011 1 ms:out"},
+        {{"--metastock=a b", "-i", "15", "q"}, "q/ 00100 240 ms:a b"},
         {{"-h"}, "help"},
         {{"--help", "--bogus"}, "help"},
         {{"--version", "q"}, "version"},
@@ -93,6 +96,10 @@ TEST(CommandLineTest, UsageErrors) {
         {{"-i", "5", "-j", "2x", "q"}, "invalid number of jobs '2x' (1 to 256 expected)"},
         {{"-i", "5", "--date-order", "dmy", "q"}, "invalid date order 'dmy' (DMY, MDY or YMD expected)"},
         {{"-i", "5", "--decimals", "9", "q"}, "invalid number of decimals '9' (1 to 8 expected)"},
+        {{"-i", "5,240", "--metastock", "out", "q"},
+         "--metastock takes intervals of 1 to 60 minutes, got '240'"},
+        {{"-i", "5", "--metastock=", "q"}, "option '--metastock' needs a folder, got ''"},
+        {{"q", "-i", "5", "--metastock"}, "option '--metastock' needs a folder"},
         {{"-i", "5", "--decimals", "0", "q"}, "invalid number of decimals '0' (1 to 8 expected)"},
         {{"-i", "5", "--decimals=$5", "q"}, "invalid number of decimals '$5' (1 to 8 expected)"},
         {{"-i", "5", "q", "--decimals"}, "option '--decimals' needs a number of decimals"},

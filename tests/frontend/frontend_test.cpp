@@ -35,7 +35,7 @@ class FakeWindow final : public RunView, public SettingsView {
     std::vector<std::string> log;
     WindowPlacement placement{0, 1, {-1, -1, -8, -8}, {521, 213, 840, 614}, 96, 800, 800};
     std::optional<StoredPlacement> placed;
-    HandSetValues handSet{0, DateOrder::kAutomatic, 0};
+    HandSetValues handSet{0, DateOrder::kAutomatic, 0, "unset"};
     // What the user does the first time a run hands the window its events.
     std::function<void()> duringRun;
     RunController* controller = nullptr;
@@ -259,6 +259,23 @@ TEST(SettingsSession, RestoreTakesWhatTheFileAndTheScreenAllow) {
     }
 }
 
+TEST(SettingsSession, MetaStockFolderIsReadTrimmedAndNeverWritten) {
+    const std::pair<const char*, const char*> rows[] = {
+        {nullptr, ""}, {" /data/ms \t", "/data/ms"}, {"", ""}};
+    for (const auto& [text, folder] : rows) {
+        FakeWindow window;
+        FakeStore store{kFirstSave};
+        if (text != nullptr) store.Write("MetaStockFolder", text);
+        SettingsSession session(window, store);
+        session.Restore();
+        session.Save();
+        EXPECT_EQ(window.handSet.metaStockFolder, folder);
+        EXPECT_EQ(std::count_if(store.keys.begin(), store.keys.end(),
+                                [](const auto& key) { return key.first == "MetaStockFolder"; }),
+                  text != nullptr ? 1 : 0);
+    }
+}
+
 TEST(SettingsSession, AnotherScreenSizeAddsItsKeysAtTheEnd) {
     FakeWindow window;
     FakeStore store{kFirstSave};
@@ -358,11 +375,21 @@ TEST(RunController, ProcessAndTheCloseBoxAroundARun) {
     }
 }
 
+TEST(RunController, MetaStockFolderTakesTheBars) {
+    ControllerRun run;
+    run.controller.SetHandSetValues({kDefaultPriceDecimals, DateOrder::kAutomatic, 0, run.dir.PathOf("ms")});
+    run.controller.MakeClick();
+    EXPECT_FALSE(run.dir.Exists("SBER-m5.txt"));
+    EXPECT_TRUE(run.dir.Exists("ms/F1.DAT") && run.dir.Exists("ms/MASTER") && run.dir.Exists("ms/EMASTER"));
+    EXPECT_NE(std::find(run.window.log.begin(), run.window.log.end(), "MetaStock: F1.DAT SBER 5 min, 2 bars"),
+              run.window.log.end());
+}
+
 TEST(RunController, TidiesTheFieldsAndReadsTheOptionsFromTheControls) {
     ControllerRun run;
     run.window.texts["Cust"] = " 015";
     run.window.ticks = {{"mCust", true}, {"Voluem", true}, {"Rus", true}};
-    run.controller.SetHandSetValues({6, DateOrder::kAutomatic, 0});
+    run.controller.SetHandSetValues({6, DateOrder::kAutomatic, 0, ""});
     run.controller.MakeClick();
     EXPECT_EQ(run.window.texts["Cust"], "15");
     EXPECT_EQ(run.window.texts["Dir"], run.dir.path()) << "an empty field is the program's directory";

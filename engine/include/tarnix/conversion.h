@@ -75,6 +75,9 @@ class ConversionOptions {
     virtual char decimalMark() const { return 0; }
     // The decimals of the prices written, 1 to kMaxPriceDecimals; read once for every converted file.
     virtual int priceDecimals() const { return kDefaultPriceDecimals; }
+    // The MetaStock data folder that takes the bars as securities instead of bar files; empty for bar files.
+    // Read once for every converted file.
+    virtual std::string metaStockFolder() const { return {}; }
     // The four options above that shape a record, read once for every record written: one call where a
     // caller holds them together.
     virtual RecordOptions recordOptions() const {
@@ -157,6 +160,7 @@ struct ConversionSettings {
     DateOrder dateOrder = DateOrder::kAutomatic;
     char decimalMark = 0;
     int priceDecimals = kDefaultPriceDecimals;
+    std::string metaStockFolder;
 
     bool operator==(const ConversionSettings&) const = default;
 };
@@ -178,6 +182,7 @@ class FixedOptions final : public ConversionOptions {
     DateOrder dateOrder() const override { return settings_.dateOrder; }
     char decimalMark() const override { return settings_.decimalMark; }
     int priceDecimals() const override { return settings_.priceDecimals; }
+    std::string metaStockFolder() const override { return settings_.metaStockFolder; }
     RecordOptions recordOptions() const override {
         return {settings_.addPerField, settings_.addMs7Period, settings_.addPeriodToSymbol,
                 settings_.withVolume};

@@ -92,6 +92,10 @@ void ContinuePastFileSizeLimit();
 
 // How many files the process may have open at once.
 int OpenFileLimit();
+// Whether anything (a file, a directory, ...) is at `path`.
+bool FileExists(const std::string& path);
+// Creates the directory at `path` unless one is there already. Raises ConversionError with the log's message.
+void MakeDirectory(const std::string& path);
 
 // The names of the directory's entries of every kind ("." and ".." left out), in the system's order.
 struct DirectoryListing {

@@ -181,6 +181,16 @@ DirectoryListing ListDirectory(const Directory& directory) {
     return listing;
 }
 
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+void MakeDirectory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && IsExistingDirectory(path))) return;
+    throw ConversionError(FileErrorMessage(errno, path));
+}
+
 bool IsExistingDirectory(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

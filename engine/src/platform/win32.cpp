@@ -283,6 +283,17 @@ DirectoryListing ListDirectory(const Directory& directory) {
     return listing;
 }
 
+bool FileExists(const std::string& path) {
+    return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void MakeDirectory(const std::string& path) {
+    if (CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0) return;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && IsExistingDirectory(path)) return;
+    throw ConversionError(FileErrorMessage(static_cast<ErrorCode>(error), path));
+}
+
 bool IsExistingDirectory(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
