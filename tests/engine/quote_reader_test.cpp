@@ -110,10 +110,8 @@ TEST(QuoteReader, RefusesALineOfMoreThanOneMebibyte) {
         const char* end;
         bool refused;
     } cases[] = {
-        {kMebibyte, "\n", false},
-        {kMebibyte, "", false},
-        {kMebibyte + 1, "\n", true},
-        {kMebibyte + 1, "", true},
+        {kMebibyte, "\n", false},          {kMebibyte, "", false},
+        {kMebibyte + 1, "\n", true},       {kMebibyte + 1, "", true},
         {kMebibyte * 3 / 2, "\r\n", true},
     };
     for (const auto& c : cases) {
