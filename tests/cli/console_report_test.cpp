@@ -25,16 +25,17 @@ TEST(ConsoleReportTest, ProgressLineIsRedrawnRarelyAndErasedBeforeLogLines) {
 
 TEST(ConsoleReportTest, ControlCharactersOfNamesAreWrittenEscaped) {
     const std::pair<std::string, std::string> lines[] = {
-        {"Processing: A\nOk\n.txt", "Processing: A\\nOk\\n.txt"},
-        {"Processing: \x1B[2J\rB\t.txt", "Processing: \\x1b[2J\\rB\\t.txt"},
-        {std::string("Error: '\0\x7F' has too few fields", 30), "Error: '\\x00\\x7f' has too few fields"},
+        {"Processing: A\nOk\n.txt", R"(Processing: A\nOk\n.txt)"},
+        {"Processing: \x1B[2J\rB\t.txt", R"(Processing: \x1b[2J\rB\t.txt)"},
+        {std::string("Error: '\0\x7F' has too few fields", 30), R"(Error: '\x00\x7f' has too few fields)"},
         {"Processing: Котировки.txt", "Processing: Котировки.txt"},
     };
     for (const auto& [line, shown] : lines) EXPECT_EQ(EscapedControls(line), shown);
     std::ostringstream log;
     ConsoleReport report(log, nullptr);
     report.AddLogLine("Processing: A\nOk");
-    EXPECT_EQ(log.str(), "Processing: A\\nOk\n");
+    EXPECT_EQ(log.str(), R"(Processing: A\nOk)"
+                         "\n");
 }
 
 }  // namespace
