@@ -225,8 +225,11 @@ void TfMain::SetCaption(std::string_view control, std::string_view caption) {
     SetWindowTextW(native, text.c_str());
     RECT bounds{};
     GetWindowRect(native, &bounds);
-    const int needed = CaptionWidth(native, font_, frontend::ControlNamed(control).kind, text);
-    if (needed > bounds.right - bounds.left) {
+    const ControlKind kind = frontend::ControlNamed(control).kind;
+    const int needed = CaptionWidth(native, font_, kind, text);
+    // A check box covers only its box and label: the design's check boxes overlap their neighbours, and a
+    // wider window would paint its background over the next box.
+    if (needed > bounds.right - bounds.left || kind == ControlKind::kCheckBox) {
         SetWindowPos(native, nullptr, 0, 0, needed, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER);
     }
 }

@@ -87,7 +87,8 @@ NativeControl NativeControlOf(const DialogControlDesign& design) {
         case DialogControlKind::kDirectoryList:
             return {L"LISTBOX", kList | LBS_NOTIFY | LBS_OWNERDRAWFIXED, WS_EX_CLIENTEDGE};
         case DialogControlKind::kFileList:
-            return {L"LISTBOX", kList | LBS_SORT | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+            // Filled in the program's one name order, not the list box's own.
+            return {L"LISTBOX", kList | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
         case DialogControlKind::kDriveList:
             return {L"COMBOBOX",
                     kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
@@ -443,8 +444,8 @@ void TSelectDirDlg::Show() {
 
     const HWND fileList = Control("FileList");
     SendMessageW(fileList, LB_RESETCONTENT, 0, 0);
-    for (const std::wstring& name : listing.files) {
-        SendMessageW(fileList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    for (const std::string& name : SortedNames(listing.files)) {
+        SendMessageW(fileList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Utf16(name).c_str()));
     }
 
     const std::wstring path = platform::Utf16(directory_);
