@@ -105,7 +105,7 @@ const platform::Directory& SystemFileStore::DirectoryOf(const std::string& direc
 }
 
 const platform::Directory& SystemFileStore::DirectoryOfFile(const std::string& path, std::string& name) {
-    const std::size_t separator = path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
+    const std::size_t separator = path.find_last_of(std::string{'/', kPathSeparator});
     const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
     name = path.substr(nameStart);
     return DirectoryOf(path.substr(0, nameStart));
