@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "design_font.h"
+#include "dialog_listing.h"
 #include "error_box.h"
 #include "images.h"
 #include "tarnix/system.h"
@@ -148,42 +149,6 @@ std::string FullPath(const std::string& path) {
 std::string LowerCase(std::wstring text) {
     if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
     return platform::Utf8(text);
-}
-
-// The entries a user sees: no hidden or system ones, and neither "." nor "..".
-struct VisibleEntries {
-    std::vector<std::wstring> directories;
-    std::vector<std::wstring> files;
-};
-
-VisibleEntries ListVisibleEntries(const std::string& directory) {
-    std::wstring pattern = platform::Utf16(directory);
-    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
-    pattern += L'*';
-    VisibleEntries entries;
-    WIN32_FIND_DATAW entry{};
-    const HANDLE search =
-        FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) return entries;
-    do {
-        const std::wstring_view name = entry.cFileName;
-        const bool hidden = (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-        if (hidden || name == L"." || name == L"..") continue;
-        const bool directoryEntry = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        (directoryEntry ? entries.directories : entries.files).emplace_back(name);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    return entries;
-}
-
-// In the program's one name order, as a run takes the quote files.
-std::vector<std::string> SortedNames(const std::vector<std::wstring>& names) {
-    std::vector<std::string> sorted;
-    sorted.reserve(names.size());
-    for (const std::wstring& name : names) sorted.push_back(platform::Utf8(name));
-    std::sort(sorted.begin(), sorted.end(),
-              [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
-    return sorted;
 }
 
 DriveKind DriveKindOf(UINT type) {
@@ -427,8 +392,8 @@ void TSelectDirDlg::OpenBrowsed(const std::string& directory, std::string_view n
 }
 
 void TSelectDirDlg::Show() {
-    VisibleEntries listing = ListVisibleEntries(directory_);
-    entries_ = frontend::DirListEntries(directory_, '\\', SortedNames(listing.directories));
+    const DialogListing listing = ListForDialog(directory_);
+    entries_ = frontend::DirListEntries(directory_, '\\', listing.directories);
     const HWND dirList = Control("DirList");
     SendMessageW(dirList, WM_SETREDRAW, FALSE, 0);
     SendMessageW(dirList, LB_RESETCONTENT, 0, 0);
@@ -444,7 +409,7 @@ void TSelectDirDlg::Show() {
 
     const HWND fileList = Control("FileList");
     SendMessageW(fileList, LB_RESETCONTENT, 0, 0);
-    for (const std::string& name : SortedNames(listing.files)) {
+    for (const std::string& name : listing.files) {
         SendMessageW(fileList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Utf16(name).c_str()));
     }
 

@@ -1,6 +1,8 @@
 #include "directory_edit.h"
 
+#include <array>
 #include <functional>
+#include <string_view>
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "dialog_order.h"
 #include "error_box.h"
 #include "main_window.h"
 #include "path_label.h"
@@ -72,15 +75,25 @@ QStringList Texts(const QListWidget* list) {
     return texts;
 }
 
-// Quotes with subdirectories and files in mixed case, hidden ones among them, and Other beside it.
+template <std::size_t size>
+QStringList Texts(const std::array<std::string_view, size>& names) {
+    QStringList texts;
+    for (const std::string_view name : names) texts << QString::fromUtf8(name);
+    return texts;
+}
+
+// Quotes with the entries of the dialogs' order table, hidden ones among them, and Other beside it.
 struct Tree {
     Tree() {
-        for (const char* directory :
-             {"Quotes/Alpha", "Quotes/beta", "Quotes/gamma", "Quotes/.hidden", "Other"}) {
-            QDir(root.path()).mkpath(QLatin1String(directory));
-        }
-        for (const char* file : {"Quotes/b.txt", "Quotes/A.txt", "Quotes/.h.txt"}) {
-            QFile(root.filePath(QLatin1String(file))).open(QIODevice::WriteOnly);
+        QDir(root.path()).mkpath(u"Other"_s);
+        QDir(root.path()).mkpath(u"Quotes"_s);
+        for (const test::OrderedEntry& entry : test::kOrderedEntries) {
+            const QString path = root.filePath(u"Quotes/"_s + QString::fromUtf8(entry.name));
+            if (entry.directory) {
+                QDir().mkpath(path);
+            } else {
+                QFile(path).open(QIODevice::WriteOnly);
+            }
         }
     }
     // `text` with %1 standing for the tree's root.
@@ -226,9 +239,8 @@ void TestDirectoryEdit::listsSortedWithoutCaseAndHidden() {
     TSelectDirDlg dialog;
     dialog.OpenStart(tree.Path(u"%1/Quotes"_s));
     const QStringList path = tree.Path(u"%1/Quotes"_s).split(u'/', Qt::SkipEmptyParts);
-    const QStringList subdirectories{u"Alpha"_s, u"beta"_s, u"gamma"_s};
-    QCOMPARE(Texts(dialog.DirList), QStringList{u"/"_s} + path + subdirectories);
-    QCOMPARE(Texts(dialog.FileList), QStringList({u"A.txt"_s, u"b.txt"_s}));
+    QCOMPARE(Texts(dialog.DirList), QStringList{u"/"_s} + path + Texts(test::kListedDirectories));
+    QCOMPARE(Texts(dialog.FileList), Texts(test::kListedFiles));
     const int open = static_cast<int>(path.size());
     const auto indent = [&dialog](int row) {
         return dialog.DirList->item(row)->data(TSelectDirDlg::kIndentRole).toInt();
