@@ -1,5 +1,8 @@
 #include "main_window.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "design_font.h"
 #include "error_box.h"
 #include "field_tidy.h"
@@ -70,18 +73,34 @@ std::size_t IndexOf(std::string_view name) {
     return static_cast<std::size_t>(&frontend::ControlNamed(name) - frontend::kControls.data());
 }
 
-// The width a control needs to show its whole caption in `font`.
-int CaptionWidth(HWND control, HFONT font, ControlKind kind, std::wstring_view caption) {
+// The width a control needs to show its whole caption in `font`. The system draws a check box's label
+// after its box at a gap that grows with the font, and so with the screen's density.
+int CaptionWidth(HWND control, HFONT font, ControlKind kind, std::wstring_view caption, int pixelsPerInch) {
+    constexpr int kCheckLabelGap = 6;
     const int width = TextWidth(control, font, caption);
     switch (kind) {
         case ControlKind::kCheckBox:
-            return width + GetSystemMetrics(SM_CXMENUCHECK) + 6;
+            return width + GetSystemMetrics(SM_CXMENUCHECK) + frontend::Scaled(kCheckLabelGap, pixelsPerInch);
         case ControlKind::kButton:
         case ControlKind::kGroupBox:
             return width + 16;
         default:
             return width;
     }
+}
+
+// The room of a check box up to the next check box on its row, whose box it must leave uncovered.
+int RoomOnRow(const ControlDesign& box, int pixelsPerInch) {
+    const int left = frontend::Scaled(WindowBounds(box).left, pixelsPerInch);
+    int room = std::numeric_limits<int>::max();
+    for (const ControlDesign& other : frontend::kControls) {
+        const int otherLeft = frontend::Scaled(WindowBounds(other).left, pixelsPerInch);
+        if (other.kind == ControlKind::kCheckBox && other.parent == box.parent &&
+            other.bounds.top == box.bounds.top && otherLeft > left) {
+            room = std::min(room, otherLeft - left);
+        }
+    }
+    return room;
 }
 
 }  // namespace
@@ -225,11 +244,12 @@ void TfMain::SetCaption(std::string_view control, std::string_view caption) {
     SetWindowTextW(native, text.c_str());
     RECT bounds{};
     GetWindowRect(native, &bounds);
-    const ControlKind kind = frontend::ControlNamed(control).kind;
-    const int needed = CaptionWidth(native, font_, kind, text);
-    // A check box covers only its box and label: the design's check boxes overlap their neighbours, and a
-    // wider window would paint its background over the next box.
-    if (needed > bounds.right - bounds.left || kind == ControlKind::kCheckBox) {
+    const ControlDesign& design = frontend::ControlNamed(control);
+    int needed = CaptionWidth(native, font_, design.kind, text, pixelsPerInch_);
+    // A check box covers only its box and label, and never the next box on its row: the design's check boxes
+    // overlap their neighbours, and a wider window would paint its background over the next box.
+    if (design.kind == ControlKind::kCheckBox) needed = std::min(needed, RoomOnRow(design, pixelsPerInch_));
+    if (needed > bounds.right - bounds.left || design.kind == ControlKind::kCheckBox) {
         SetWindowPos(native, nullptr, 0, 0, needed, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER);
     }
 }
