@@ -113,6 +113,7 @@ void SettingsSession::RestoreProperties() {
 
 std::vector<std::string> SettingsSession::PropertyValues() const {
     std::vector<std::string> values;
+    values.reserve(kStoredProperties.size());
     for (const StoredProperty& stored : kStoredProperties) {
         values.emplace_back(stored.kind == PropertyKind::kText ? view_.TextOf(stored.control)
                                                                : BooleanText(view_.Checked(stored.control)));

@@ -306,6 +306,7 @@ void TSelectDirDlg::FillFileList() {
 
 void TSelectDirDlg::SelectDriveOf(const QString& directory) {
     std::vector<std::string> mountPoints;
+    mountPoints.reserve(static_cast<std::size_t>(DriveList->count()));
     for (int drive = 0; drive < DriveList->count(); ++drive)
         mountPoints.push_back(DriveList->itemData(drive).toString().toStdString());
     const auto drive = frontend::DriveOfDirectory(mountPoints, directory.toStdString(), '/');

@@ -671,7 +671,7 @@ TEST(DirectoryField, DriveOfTheOpenDirectoryIsTheInnermostHoldingIt) {
         {&drives, '\\', "c:\\", 1},
         {&drives, '\\', "d:", 2},
         {&drives, '\\', "e:\\data", -1},
-        {&drives, '\\', "\\\\server\\share", -1},
+        {&drives, '\\', R"(\\server\share)", -1},
         {&mounts, '/', "/", 0},
         {&mounts, '/', "/media/usb/quotes", 1},
         {&mounts, '/', "/media/usb2", 2},
