@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "tarnix/text_case.h"
+
 namespace tarnix::frontend {
 namespace {
 
@@ -54,13 +56,27 @@ std::vector<std::string> ShorterForms(std::string_view path, char separator) {
     return forms;
 }
 
+// Whether `root` is `directory` or one of the directories above it; drive letters are ASCII and come in
+// either case.
+bool Holds(std::string_view root, std::string_view directory, char separator) {
+    if (root.empty() || directory.size() < root.size()) return false;
+    const bool onDrive = root.size() >= 2 && root[1] == ':';
+    const std::string_view start = directory.substr(0, root.size());
+    if (onDrive ? !EqualsIgnoringAsciiCase(start, root) : start != root) return false;
+    return directory.size() == root.size() || root.back() == separator || directory[root.size()] == separator;
+}
+
 }  // namespace
 
 std::string BrowseStartDirectory(std::string_view text, std::string_view initialDir, std::string_view root,
-                                 const std::function<bool(const std::string&)>& isDirectory) {
+                                 const IsDirectory& isDirectory) {
     std::string start(text);
     if (start.empty()) start = initialDir.empty() ? root : initialDir;
     return isDirectory(start) ? start : std::string(root);
+}
+
+void FolderMemory::Chose(const std::string& directory) {
+    if (!directory.empty() && isDirectory_(directory)) initialDir_ = directory;
 }
 
 std::string StartPattern(std::string_view start, char separator) {
@@ -100,6 +116,18 @@ std::string DriveEntryText(std::string_view root, DriveKind kind, std::string_vi
     if (kind == DriveKind::kNetwork && !networkPath.empty())
         return std::string(root) + ' ' + std::string(networkPath);
     return std::string(root) + " [" + std::string(label) + ']';
+}
+
+std::optional<std::size_t> DriveOfDirectory(const std::vector<std::string>& roots, std::string_view directory,
+                                            char separator) {
+    std::optional<std::size_t> innermost;
+    for (std::size_t drive = 0; drive < roots.size(); ++drive) {
+        if (Holds(roots[drive], directory, separator) &&
+            (!innermost || roots[drive].size() > roots[*innermost].size())) {
+            innermost = drive;
+        }
+    }
+    return innermost;
 }
 
 std::string ShortenedPath(std::string_view path, char separator, int width,

@@ -5,10 +5,12 @@
 // shortens itself. Paths are UTF-8 text with the platform's separator.
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "window_design.h"
@@ -65,10 +67,33 @@ inline constexpr std::array<DialogControlDesign, 13> kDialogControls = {{
     {"HelpButton", DialogControlKind::kButton, {340, 224, 77, 27}, 7, "&Help", false, ""},
 }};
 
+using IsDirectory = std::function<bool(const std::string&)>;
+
 // Where the folder dialog starts for the field's `text`: the text, or while it is empty `initialDir`; the
 // `root` ("/" or "\") when that is empty too or names no directory.
 std::string BrowseStartDirectory(std::string_view text, std::string_view initialDir, std::string_view root,
-                                 const std::function<bool(const std::string&)>& isDirectory);
+                                 const IsDirectory& isDirectory);
+
+// The directory field's memory of its folder dialog: the directory last chosen there, if it existed then,
+// is where the dialog starts while the field is empty.
+class FolderMemory {
+  public:
+    FolderMemory(std::string root, IsDirectory isDirectory)
+        : root_(std::move(root)), isDirectory_(std::move(isDirectory)) {}
+
+    std::string StartFor(std::string_view text) const {
+        return BrowseStartDirectory(text, initialDir_, root_, isDirectory_);
+    }
+    // The directory chosen in the dialog.
+    void Chose(const std::string& directory);
+    // Empty until the first choice of an existing directory.
+    const std::string& InitialDir() const { return initialDir_; }
+
+  private:
+    std::string root_;
+    IsDirectory isDirectory_;
+    std::string initialDir_;
+};
 
 // The pattern of every file in the start directory ("c:\data" gives "c:\data\*.*"), before the system makes
 // it a full path.
@@ -102,6 +127,11 @@ enum class DriveKind { kRemovable, kFixed, kCdRom, kRam, kNetwork };
 // when the path is unknown), any other its label in square brackets. Label and path come in lower case.
 std::string DriveEntryText(std::string_view root, DriveKind kind, std::string_view label,
                            std::string_view networkPath);
+
+// Which of the drive list's `roots` ("c:", "/", "/media/usb") the dialog shows for the open, absolute
+// `directory`: the innermost one that holds it, drive letters in either case; nothing when none does.
+std::optional<std::size_t> DriveOfDirectory(const std::vector<std::string>& roots, std::string_view directory,
+                                            char separator);
 
 // The first of ever shorter forms of the absolute `path` that is at most `width` wide as `textWidth`
 // measures it: the directories after the root give way to "...", one more at each step, then the root goes,

@@ -54,6 +54,18 @@ void RunController::ExitClick() {
     view_.AskToClose();
 }
 
+void RunController::Click(std::string_view control) {
+    using Handler = void (RunController::*)();
+    constexpr std::array<std::pair<std::string_view, Handler>, 3> kHandlers = {{
+        {"Make", &RunController::MakeClick},
+        {"Exit", &RunController::ExitClick},
+        {"Rus", &RunController::FormActivate},
+    }};
+    const auto found = std::find_if(kHandlers.begin(), kHandlers.end(),
+                                    [control](const auto& handler) { return handler.first == control; });
+    if (found != kHandlers.end()) (this->*found->second)();
+}
+
 bool RunController::MayClose() {
     closeAsked_ = running_;
     return !running_;

@@ -79,6 +79,9 @@ class RunController final : public ConversionOptions, public ConversionReport {
     // the run or "Exit after processing" is ticked. Does nothing while a run is going on.
     void MakeClick();
     void ExitClick();
+    // The window's click on `control`: "Process", "Exit", or "Rus", whose tick switches the captions (also
+    // when a restore sets it). A click on any other control needs no handler.
+    void Click(std::string_view control);
     // The close box: whether the window may go now. A close asked for during a run waits for its end, as the
     // run reads the controls to the end.
     bool MayClose();

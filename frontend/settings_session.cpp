@@ -1,5 +1,6 @@
 #include "settings_session.h"
 
+#include "guarded.h"
 #include "tarnix/text_case.h"
 
 namespace tarnix::frontend {
@@ -30,6 +31,15 @@ std::string SettingsReadPath(const std::string& own, const std::string& former,
 }
 
 void SettingsSession::Restore() {
+    const std::vector<std::string> defaults = PropertyValues();
+    if (const auto failure = FailureOf([this] { RestoreEveryKey(); })) {
+        view_.SetHandSetValues({});
+        PutBack(defaults);
+        view_.ShowFailure(*failure);
+    }
+}
+
+void SettingsSession::RestoreEveryKey() {
     saved_ = false;
     view_.SetHandSetValues({PriceDecimalsOf(Read(kDecimalsKey)), DateOrderOf(Read(kDateOrderKey)),
                             DecimalMarkOf(Read(kDecimalMarkKey)),
@@ -44,15 +54,19 @@ void SettingsSession::Restore() {
 void SettingsSession::Save() {
     if (!restored_) return;
     writeFailed_ = false;
-    Write("FormVersion", std::to_string(kFormVersion));
-    SavePlacement();
-    Write("Visible", atEnd_ ? "1" : "0");
-    SaveProperties();
+    if (FailureOf([this] { WriteEveryKey(); })) writeFailed_ = true;
     if (writeFailed_) {
         view_.ShowFailure("Unable to write to " + std::string(kIniFileName) + ".");
     } else {
         saved_ = true;
     }
+}
+
+void SettingsSession::WriteEveryKey() {
+    Write("FormVersion", std::to_string(kFormVersion));
+    SavePlacement();
+    Write("Visible", atEnd_ ? "1" : "0");
+    SaveProperties();
 }
 
 void SettingsSession::SaveAtEnd() {
@@ -93,6 +107,27 @@ void SettingsSession::RestoreProperties() {
                           TrimSpaceAndControls(store_.Read(KeyOf(stored), view_.TextOf(stored.control))));
         } else if (const auto value = BooleanOf(Read(KeyOf(stored)))) {
             view_.SetChecked(stored.control, *value);
+        }
+    }
+}
+
+std::vector<std::string> SettingsSession::PropertyValues() const {
+    std::vector<std::string> values;
+    values.reserve(kStoredProperties.size());
+    for (const StoredProperty& stored : kStoredProperties) {
+        values.emplace_back(stored.kind == PropertyKind::kText ? view_.TextOf(stored.control)
+                                                               : BooleanText(view_.Checked(stored.control)));
+    }
+    return values;
+}
+
+void SettingsSession::PutBack(const std::vector<std::string>& values) {
+    for (std::size_t i = 0; i < kStoredProperties.size(); ++i) {
+        const StoredProperty& stored = kStoredProperties[i];
+        if (stored.kind == PropertyKind::kText) {
+            view_.SetText(stored.control, values[i]);
+        } else {
+            view_.SetChecked(stored.control, BooleanOf(values[i]).value_or(false));
         }
     }
 }

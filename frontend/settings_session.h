@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "run_controller.h"
 #include "settings_keys.h"
@@ -82,9 +83,12 @@ class SettingsSession {
     SettingsSession(SettingsView& view, ProfileStore& store) : view_(view), store_(store) {}
 
     // Reads the price decimals, then placement, state and values; a "FormVersion" below 0 skips the latter.
+    // A failure on the way is said in an error box and the controls go back to what they were: the window
+    // starts with its defaults, and no save overwrites the file with them.
     void Restore();
-    // Writes every key, unless the window was never restored. Stops at the first key that cannot be written
-    // and says "Unable to write to Tarnix.ini." in an error box; the next save tries again.
+    // Writes every key, unless the window was never restored. Stops at the first key that cannot be written,
+    // or at a failure of the file, and says "Unable to write to Tarnix.ini." in an error box; the next save
+    // tries again.
     void Save();
     // The save at the window's end, when no save has completed since the restore; "Visible" is 1 then.
     void SaveAtEnd();
@@ -95,10 +99,15 @@ class SettingsSession {
     // The key of the screen's size, else the plain one.
     std::string ReadForScreen(std::string_view key, const WindowPlacement& current) const;
     StoredPlacement ReadPlacement() const;
+    void RestoreEveryKey();
     void RestoreProperties();
+    // The control values in the order of kStoredProperties, as texts and "True"/"False".
+    std::vector<std::string> PropertyValues() const;
+    void PutBack(const std::vector<std::string>& values);
     // Once a write has failed, the later writes of the same save are not tried.
     void Write(std::string_view key, std::string_view value);
     void WriteForScreen(std::string_view key, const Positions& positions, const WindowPlacement& current);
+    void WriteEveryKey();
     void SavePlacement();
     void SaveProperties();
 

@@ -18,9 +18,16 @@ namespace {
 
 constexpr QSize kDesignImage(frontend::kFolderImageWidth, frontend::kFolderImageHeight);
 
+bool IsDirectory(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).isDir();
+}
+
 }  // namespace
 
-TDirectoryEdit::TDirectoryEdit(QWidget* parent) : QLineEdit(parent), button_(new QToolButton(this)) {
+TDirectoryEdit::TDirectoryEdit(QWidget* parent)
+    : QLineEdit(parent),
+      button_(new QToolButton(this)),
+      memory_(QDir::rootPath().toStdString(), IsDirectory) {
     setAcceptDrops(false);
     button_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     button_->setFocusPolicy(Qt::NoFocus);
@@ -33,22 +40,14 @@ TDirectoryEdit::TDirectoryEdit(QWidget* parent) : QLineEdit(parent), button_(new
 }
 
 void TDirectoryEdit::Browse() {
-    const std::optional<QString> chosen = TSelectDirDlg::Execute(StartDirectory(), window());
+    const std::optional<QString> chosen =
+        TSelectDirDlg::Execute(QString::fromStdString(memory_.StartFor(text().toStdString())), window());
     // Not every platform hands the activation back to the window the dialog was opened from.
     activateWindow();
     setFocus(Qt::OtherFocusReason);
     if (!chosen) return;
     setText(*chosen);
-    if (!chosen->isEmpty() && QFileInfo(*chosen).isDir()) initialDir_ = *chosen;
-}
-
-// The dialog opens at the root when there is nothing better to start from.
-QString TDirectoryEdit::StartDirectory() const {
-    const auto isDirectory = [](const std::string& path) {
-        return QFileInfo(QString::fromStdString(path)).isDir();
-    };
-    return QString::fromStdString(frontend::BrowseStartDirectory(
-        text().toStdString(), initialDir_.toStdString(), QDir::rootPath().toStdString(), isDirectory));
+    memory_.Chose(chosen->toStdString());
 }
 
 // A context menu that closes hands the focus back too, and must leave the user's selection alone.

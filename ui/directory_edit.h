@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QString>
 
+#include "directory_field.h"
+
 class QToolButton;
 
 namespace tarnix {
@@ -26,7 +28,7 @@ class TDirectoryEdit final : public QLineEdit {
 
     // The directory last chosen in the dialog, if it existed then; where the dialog starts while the text
     // is empty. Empty until the first choice.
-    const QString& InitialDir() const { return initialDir_; }
+    QString InitialDir() const { return QString::fromStdString(memory_.InitialDir()); }
 
     QToolButton* Button() const { return button_; }
 
@@ -36,10 +38,8 @@ class TDirectoryEdit final : public QLineEdit {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    QString StartDirectory() const;
-
     QToolButton* button_ = nullptr;
-    QString initialDir_;
+    frontend::FolderMemory memory_;
 };
 
 }  // namespace tarnix

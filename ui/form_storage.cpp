@@ -1,10 +1,7 @@
 #include "form_storage.h"
 
-#include <exception>
-
 #include <QEvent>
 
-#include "error_box.h"
 #include "main_window.h"
 #include "profile_file.h"
 #include "settings_session.h"
@@ -39,29 +36,20 @@ class TFormStorage final : public QObject {
     explicit TFormStorage(TfMain& form) : QObject(&form), session_(form, file_) {
         setObjectName(u"Storage"_s);
         form.installEventFilter(this);
-        form.onDestroy = [this] { Guarded(&frontend::SettingsSession::SaveAtEnd); };
+        form.onDestroy = [this] { session_.SaveAtEnd(); };
     }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && !event->spontaneous()) {
-            Guarded(&frontend::SettingsSession::Restore);
+            session_.Restore();
         } else if (event->type() == QEvent::Close) {
-            Guarded(&frontend::SettingsSession::Save);
+            session_.Save();
         }
         return QObject::eventFilter(watched, event);
     }
 
   private:
-    // A failure that escapes a restore or save shows in an error box, so that the show or the close goes on.
-    void Guarded(void (frontend::SettingsSession::*operation)()) {
-        try {
-            (session_.*operation)();
-        } catch (const std::exception& failure) {
-            ShowErrorBox(nullptr, QString::fromUtf8(failure.what()));
-        }
-    }
-
     IniSection file_;
     frontend::SettingsSession session_;
 };

@@ -1,7 +1,6 @@
 #include "main_window.h"
 
 #include <algorithm>
-#include <exception>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +23,7 @@
 #include "design_scale.h"
 #include "directory_edit.h"
 #include "error_box.h"
+#include "guarded.h"
 #include "window_design.h"
 
 namespace tarnix {
@@ -81,21 +81,35 @@ void SetCaption(QWidget* control, const QString& caption) {
     control->resize(std::max(control->width(), CaptionWidth(control)), control->height());
 }
 
-// Places controls by their design bounds, scaled to the screen's logical DPI, with their design captions.
-class ControlPlacer : public DesignScale {
-  public:
-    using DesignScale::DesignScale;
-
-    template <typename Control>
-    Control* Add(QWidget* parent, const char* name) const {
-        const frontend::ControlDesign& design = frontend::ControlNamed(name);
-        auto* control = new Control(parent);
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(Rect(design.bounds));
-        if (!design.russian.empty()) SetCaption(control, Text(design.russian));
-        return control;
+// A control of the design's kind, before its place and caption.
+QWidget* NewControl(frontend::ControlKind kind, QWidget* parent) {
+    switch (kind) {
+        case frontend::ControlKind::kLabel:
+            return new QLabel(parent);
+        case frontend::ControlKind::kDirectoryField:
+            return new TDirectoryEdit(parent);
+        case frontend::ControlKind::kGroupBox:
+            return new QGroupBox(parent);
+        case frontend::ControlKind::kCheckBox:
+            return new QCheckBox(parent);
+        case frontend::ControlKind::kEdit:
+            return new QLineEdit(parent);
+        case frontend::ControlKind::kListBox: {
+            auto* list = new QListWidget(parent);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setUniformItemSizes(true);
+            return list;
+        }
+        case frontend::ControlKind::kSeparator: {
+            auto* line = new QFrame(parent);
+            line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+            return line;
+        }
+        case frontend::ControlKind::kButton:
+            break;
     }
-};
+    return new QPushButton(parent);
+}
 
 }  // namespace
 
@@ -109,12 +123,12 @@ TfMain::TfMain(QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/tarnix/tarnix.svg")));
     CreateControls();
     ConnectHandlers();
-    FormCreate();
+    controller_.FormCreate();
 }
 
-// Created in tab order, which Qt takes as the focus chain.
+// Created in the design's order, which Qt takes as the focus chain; a group box comes before its controls.
 void TfMain::CreateControls() {
-    const ControlPlacer design(*this);
+    const DesignScale design(*this);
     QFont font(QStringLiteral("Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(design.Scaled(frontend::kFontPixels));
@@ -122,48 +136,35 @@ void TfMain::CreateControls() {
     setFixedSize(design.Scaled(frontend::kClientWidth), design.Scaled(frontend::kClientHeight));
     move(frontend::kDesignLeft, frontend::kDesignTop);
 
-    Label1 = design.Add<QLabel>(this, "Label1");
-    Dir = design.Add<TDirectoryEdit>(this, "Dir");
-    Dir->setText(QDir::rootPath());
-    GroupBox1 = design.Add<QGroupBox>(this, "GroupBox1");
-    m5 = design.Add<QCheckBox>(GroupBox1, "m5");
-    m10 = design.Add<QCheckBox>(GroupBox1, "m10");
-    m15 = design.Add<QCheckBox>(GroupBox1, "m15");
-    m60 = design.Add<QCheckBox>(GroupBox1, "m60");
-    mCust = design.Add<QCheckBox>(GroupBox1, "mCust");
-    Cust = design.Add<QLineEdit>(GroupBox1, "Cust");
-    Cust->setText(Text(kDefaultCustomInterval));
-    ms7 = design.Add<QCheckBox>(this, "ms7");
-    PER = design.Add<QCheckBox>(this, "PER");
-    Period = design.Add<QCheckBox>(this, "Period");
-    Voluem = design.Add<QCheckBox>(this, "Voluem");
-    chClose = design.Add<QCheckBox>(this, "chClose");
-    Rus = design.Add<QCheckBox>(this, "Rus");
-    Make = design.Add<QPushButton>(this, "Make");
-    Exit = design.Add<QPushButton>(this, "Exit");
-    box = design.Add<QListWidget>(this, "box");
-    box->setSelectionMode(QAbstractItemView::SingleSelection);
-    box->setUniformItemSizes(true);
-    Bevel3 = design.Add<QFrame>(this, "Bevel3");
-    Bevel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    lbs = design.Add<QLabel>(this, "lbs");
-    lbs->resize(design.Scaled(frontend::kLineCounterWidth), lbs->height());
+    for (const frontend::ControlDesign& control : frontend::kControls) {
+        QWidget* widget = NewControl(control.kind, control.parent.empty() ? this : Control(control.parent));
+        widget->setObjectName(Text(control.name));
+        widget->setGeometry(design.Rect(control.bounds));
+        if (!control.russian.empty()) tarnix::SetCaption(widget, Text(control.russian));
+    }
+    SetText("Dir", QDir::rootPath().toStdString());
+    SetText("Cust", kDefaultCustomInterval);
+    QWidget* counter = Control("lbs");
+    counter->resize(design.Scaled(frontend::kLineCounterWidth), counter->height());
 }
 
-// toggled rather than clicked for Rus: a tick set by restoring settings switches the captions too.
+// toggled rather than clicked for a check box: a tick set by restoring settings switches the captions too.
 void TfMain::ConnectHandlers() {
-    connect(Make, &QPushButton::clicked, this, [this] { Guarded(&TfMain::MakeClick); });
-    connect(Exit, &QPushButton::clicked, this, [this] { Guarded(&TfMain::ExitClick); });
-    connect(Rus, &QCheckBox::toggled, this, [this] { Guarded(&TfMain::FormActivate); });
+    for (const frontend::ControlDesign& control : frontend::kControls) {
+        const auto click = [this, name = control.name] {
+            Guarded([this, name] { controller_.Click(name); });
+        };
+        if (control.kind == frontend::ControlKind::kButton) {
+            connect(Control<QPushButton>(control.name), &QPushButton::clicked, this, click);
+        } else if (control.kind == frontend::ControlKind::kCheckBox) {
+            connect(Control<QCheckBox>(control.name), &QCheckBox::toggled, this, click);
+        }
+    }
 }
 
 bool TfMain::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Guarded(&TfMain::Activated);
+    if (event->type() == QEvent::WindowActivate) Guarded([this] { controller_.Activated(); });
     return QWidget::event(event);
-}
-
-void TfMain::Activated() {
-    controller_.Activated();
 }
 
 TfMain::~TfMain() {
@@ -175,10 +176,6 @@ void TfMain::closeEvent(QCloseEvent* event) {
     if (!controller_.MayClose()) event->ignore();
 }
 
-QWidget* TfMain::Control(std::string_view name) const {
-    return findChild<QWidget*>(Text(name));
-}
-
 std::string TfMain::CaptionOf(std::string_view control) const {
     return tarnix::CaptionOf(Control(control)).toStdString();
 }
@@ -188,7 +185,7 @@ void TfMain::SetCaption(std::string_view control, std::string_view caption) {
 }
 
 void TfMain::FocusDirectory() {
-    Dir->setFocus(Qt::TabFocusReason);
+    Control("Dir")->setFocus(Qt::TabFocusReason);
 }
 
 std::string TfMain::TextOf(std::string_view control) const {
@@ -215,16 +212,18 @@ void TfMain::SetChecked(std::string_view control, bool checked) {
 }
 
 void TfMain::AddLogLine(std::string_view line) {
-    box->addItem(Text(line));
-    box->setCurrentRow(box->count() - 1);
-    box->scrollToBottom();
+    auto* log = Control<QListWidget>("box");
+    log->addItem(Text(line));
+    log->setCurrentRow(log->count() - 1);
+    log->scrollToBottom();
 }
 
 // "Process" keeps the focus over a run that it started.
 void TfMain::EnableProcess(bool enabled) {
-    if (!enabled) processHadFocus_ = Make->hasFocus();
-    Make->setEnabled(enabled);
-    if (enabled && processHadFocus_) Make->setFocus();
+    QWidget* process = Control("Make");
+    if (!enabled) processHadFocus_ = process->hasFocus();
+    process->setEnabled(enabled);
+    if (enabled && processHadFocus_) process->setFocus();
 }
 
 void TfMain::PumpEvents() {
@@ -268,17 +267,9 @@ void TfMain::ShowFailure(const std::string& message) {
     ShowErrorBox(nullptr, QString::fromStdString(message));
 }
 
-void TfMain::Guarded(void (TfMain::*handler)()) {
-    QString failure;
-    try {
-        (this->*handler)();
-        return;
-    } catch (const std::exception& error) {
-        failure = QString::fromUtf8(error.what());
-    } catch (...) {
-        failure = QStringLiteral("Unknown failure");
-    }
-    ShowErrorBox(this, failure);
+void TfMain::Guarded(const std::function<void()>& handler) {
+    if (const auto failure = frontend::FailureOf(handler))
+        ShowErrorBox(this, QString::fromStdString(*failure));
 }
 
 }  // namespace tarnix

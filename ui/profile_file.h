@@ -10,28 +10,23 @@
 namespace tarnix {
 
 // One INI file, read afresh for every call and, for every write, replaced as a whole by a temporary file
-// renamed over it, so that a program dying in the middle of a write never leaves half a file. Texts are
-// UTF-8; section and key names match without regard to case, and only the first section of a name counts.
+// renamed over it, so that a program dying in the middle of a write never leaves half a file. The text
+// within is read and edited as frontend's ini_text.h does it.
 class ProfileFile {
   public:
-    // Values longer than this many bytes are cut when read.
-    static constexpr qsizetype kMaxValueLength = 2047;
-
     explicit ProfileFile(QString path) : path_(std::move(path)) {}
 
     // Where a file name without a directory lives: the user's configuration directory, $XDG_CONFIG_HOME or
     // else ~/.config.
     static QString PathOf(const QString& fileName);
 
-    // The key's value, trimmed, one pair of enclosing double or single quotes removed, cut to
-    // kMaxValueLength bytes; the fallback when the file, the section or the key is missing or the file
-    // cannot be read.
+    // The key's value (see IniValue); the fallback when the file, the section or the key is missing or the
+    // file cannot be read.
     QString ReadString(const QString& section, const QString& key, const QString& fallback) const;
 
-    // Sets the key's value: an existing key keeps its line, a new key goes after the last line of its
-    // section, a new section at the end of the file. False, with the file untouched, when the file is
+    // Sets the key's value (see WithIniValue). False, with the file untouched, when the file is
     // write-protected or unreadable, its directory cannot take the temporary file, or a text holds a line
-    // break, which would split its line in two.
+    // break.
     bool WriteString(const QString& section, const QString& key, const QString& value) const;
 
   private:

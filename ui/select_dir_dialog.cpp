@@ -82,11 +82,6 @@ QList<QStorageInfo> BrowsableVolumes() {
     return volumes;
 }
 
-bool Contains(const QString& mountPoint, const QString& directory) {
-    return mountPoint == QDir::rootPath() || directory == mountPoint ||
-           directory.startsWith(mountPoint + u'/');
-}
-
 // Names in the program's one name order, as a run takes the quote files.
 QStringList SortedEntries(const QString& directory, QDir::Filters kind) {
     QStringList names = QDir(directory).entryList(kind | QDir::NoDotAndDotDot, QDir::Unsorted);
@@ -309,17 +304,13 @@ void TSelectDirDlg::FillFileList() {
     }
 }
 
-// The innermost mount point holding the directory.
 void TSelectDirDlg::SelectDriveOf(const QString& directory) {
-    int innermost = -1;
-    for (int drive = 0; drive < DriveList->count(); ++drive) {
-        const QString mountPoint = DriveList->itemData(drive).toString();
-        if (Contains(mountPoint, directory) &&
-            (innermost < 0 || mountPoint.size() > DriveList->itemData(innermost).toString().size())) {
-            innermost = drive;
-        }
-    }
-    DriveList->setCurrentIndex(innermost);
+    std::vector<std::string> mountPoints;
+    mountPoints.reserve(static_cast<std::size_t>(DriveList->count()));
+    for (int drive = 0; drive < DriveList->count(); ++drive)
+        mountPoints.push_back(DriveList->itemData(drive).toString().toStdString());
+    const auto drive = frontend::DriveOfDirectory(mountPoints, directory.toStdString(), '/');
+    DriveList->setCurrentIndex(drive ? static_cast<int>(*drive) : -1);
 }
 
 void TSelectDirDlg::CentreOnScreen() {

@@ -57,8 +57,7 @@ TDirectoryEdit::~TDirectoryEdit() {
 }
 
 void TDirectoryEdit::Browse() {
-    const std::string start = frontend::BrowseStartDirectory(platform::Utf8(WindowText(edit_)), initialDir_,
-                                                             "\\", platform::IsExistingDirectory);
+    const std::string start = memory_.StartFor(platform::Utf8(WindowText(edit_)));
     std::optional<std::string> chosen;
     {
         const CriticalErrorsAsFailures errors;
@@ -67,7 +66,7 @@ void TDirectoryEdit::Browse() {
     if (IsWindowEnabled(edit_)) SetFocus(edit_);
     if (!chosen) return;
     SetWindowTextW(edit_, platform::Utf16(*chosen).c_str());
-    if (!chosen->empty() && platform::IsExistingDirectory(*chosen)) initialDir_ = *chosen;
+    memory_.Chose(*chosen);
 }
 
 void TDirectoryEdit::GuardedBrowse() {

@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-#include <string>
+#include "directory_field.h"
+#include "tarnix/system.h"
 
 namespace tarnix::win32 {
 
@@ -24,10 +25,6 @@ class TDirectoryEdit {
     // The field has the focus afterwards.
     void Browse();
 
-    // The directory last chosen in the dialog, if it existed then; where the dialog starts while the text
-    // is empty. Empty until the first choice.
-    const std::string& InitialDir() const { return initialDir_; }
-
   private:
     static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self);
@@ -45,7 +42,7 @@ class TDirectoryEdit {
     int pixelsPerInch_;
     HFONT font_;
     bool pressed_ = false;
-    std::string initialDir_;
+    frontend::FolderMemory memory_{"\\", platform::IsExistingDirectory};
 };
 
 }  // namespace tarnix::win32

@@ -1,8 +1,6 @@
 #include "error_box.h"
 
-#include <exception>
-#include <string>
-
+#include "guarded.h"
 #include "tarnix/system.h"
 
 namespace tarnix::win32 {
@@ -12,16 +10,7 @@ void ShowErrorBox(HWND owner, std::string_view message) {
 }
 
 void RunGuarded(HWND owner, const std::function<void()>& handler) {
-    std::string failure;
-    try {
-        handler();
-        return;
-    } catch (const std::exception& error) {
-        failure = error.what();
-    } catch (...) {
-        failure = "Unknown failure";
-    }
-    ShowErrorBox(owner, failure);
+    if (const auto failure = frontend::FailureOf(handler)) ShowErrorBox(owner, *failure);
 }
 
 }  // namespace tarnix::win32

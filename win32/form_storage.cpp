@@ -5,7 +5,6 @@
 #include <memory>
 #include <utility>
 
-#include "error_box.h"
 #include "settings_session.h"
 #include "tarnix/system.h"
 
@@ -79,11 +78,9 @@ void AttachStorage(TfMain& fMain) {
     const std::string own = SettingsPath(CSIDL_APPDATA);
     const std::string read = frontend::SettingsReadPath(own, SettingsPath(CSIDL_WINDOWS), FileExists);
     auto storage = std::make_shared<Storage>(fMain, platform::Utf16(read), platform::Utf16(own));
-    // A failure that escapes a restore or save shows in an error box, so that the show or the close goes on:
-    // the window starts with its defaults, or closes after the message about its settings file.
-    fMain.onShow = [storage] { RunGuarded(nullptr, [&] { storage->session.Restore(); }); };
-    fMain.onCloseQuery = [storage] { RunGuarded(nullptr, [&] { storage->session.Save(); }); };
-    fMain.onDestroy = [storage] { RunGuarded(nullptr, [&] { storage->session.SaveAtEnd(); }); };
+    fMain.onShow = [storage] { storage->session.Restore(); };
+    fMain.onCloseQuery = [storage] { storage->session.Save(); };
+    fMain.onDestroy = [storage] { storage->session.SaveAtEnd(); };
 }
 
 }  // namespace tarnix::win32

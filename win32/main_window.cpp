@@ -207,9 +207,7 @@ void TfMain::OnCommand(int id, int code) {
         id >= kFirstControlId && id < kFirstControlId + static_cast<int>(controls_.size())
             ? frontend::kControls[static_cast<std::size_t>(id - kFirstControlId)].name
             : std::string_view();
-    if (name == "Make") RunGuarded(window_, [this] { controller_.MakeClick(); });
-    if (name == "Exit") RunGuarded(window_, [this] { controller_.ExitClick(); });
-    if (name == "Rus") RunGuarded(window_, [this] { controller_.FormActivate(); });
+    if (!name.empty()) RunGuarded(window_, [this, name] { controller_.Click(name); });
 }
 
 // A close asked for during a run saves the settings at once; the window goes once the run has finished,

@@ -444,15 +444,12 @@ void TSelectDirDlg::FillDriveList() {
     }
 }
 
-// Drive letters are ASCII; the system reports them in either case.
 void TSelectDirDlg::SelectDriveOfDirectory() {
-    const bool onDrive = directory_.size() >= 2 && directory_[1] == ':';
-    const auto found = std::find_if(drives_.begin(), drives_.end(), [&](const Drive& drive) {
-        return onDrive && AsciiUpper(drive.root[0]) == AsciiUpper(directory_[0]);
-    });
-    const auto selected =
-        found == drives_.end() ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(found - drives_.begin());
-    SendMessageW(Control("DriveList"), CB_SETCURSEL, selected, 0);
+    std::vector<std::string> roots;
+    for (const Drive& drive : drives_) roots.push_back(drive.root);
+    const auto drive = frontend::DriveOfDirectory(roots, directory_, '\\');
+    SendMessageW(Control("DriveList"), CB_SETCURSEL,
+                 drive ? static_cast<WPARAM>(*drive) : static_cast<WPARAM>(-1), 0);
 }
 
 // A drive connected there shows in the drive list at once.

@@ -9,12 +9,14 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "directory_field.h"
 #include "field_tidy.h"
+#include "ini_text.h"
 #include "run_controller.h"
 #include "run_feedback.h"
 #include "settings_keys.h"
@@ -83,12 +85,16 @@ class FakeStore final : public ProfileStore {
     Keys keys;
     int failAt = 0;
     int writes = 0;
+    // A key whose reading or writing throws, as a file layer's failure would.
+    std::string throwsAt;
 
     std::string Read(std::string_view key, std::string_view fallback) const override {
+        ThrowAt(key);
         const auto found = Find(key);
         return found != keys.end() ? found->second : std::string(fallback);
     }
     bool Write(std::string_view key, std::string_view value) override {
+        ThrowAt(key);
         if (failAt != 0 && ++writes >= failAt) return false;
         const auto found = Find(key);
         if (found != keys.end()) {
@@ -100,6 +106,9 @@ class FakeStore final : public ProfileStore {
     }
 
   private:
+    void ThrowAt(std::string_view key) const {
+        if (key == throwsAt) throw std::runtime_error("the settings file went away");
+    }
     Keys::const_iterator Find(std::string_view key) const {
         return std::find_if(keys.begin(), keys.end(),
                             [key](const auto& entry) { return entry.first == key; });
@@ -308,6 +317,49 @@ TEST(SettingsSession, AFailedWriteIsSaidOnceASaveAndTriedAgainAtTheEnd) {
     EXPECT_EQ(store.keys.size(), kFirstSave.size());
 }
 
+// A failure of the file must not end the program: the window keeps its defaults and the file is not
+// overwritten with them, or the save says what a write that fails says.
+TEST(SettingsSession, AFailureOfTheFileIsSaidAndTheWindowGoesOn) {
+    struct Row {
+        const char* throwsAt;
+        std::vector<std::string> events;
+    };
+    const Row rows[] = {
+        {"Decimals", {"failure: the settings file went away"}},
+        {"Voluem_Checked", {"click m5", "click m5", "failure: the settings file went away"}},
+        {"PixelsPerInch", {"failure: the settings file went away"}},
+    };
+    for (const Row& row : rows) {
+        FakeWindow window;
+        FakeStore store{kFirstSave};
+        store.Write("Rus_Checked", "True");
+        store.Write("m5_Checked", "True");
+        store.Write("Cust_Text", "30");
+        store.Write("Decimals", "6");
+        store.throwsAt = row.throwsAt;
+        SettingsSession session(window, store);
+        session.Restore();
+        EXPECT_EQ(window.events, row.events) << row.throwsAt;
+        EXPECT_EQ(window.texts["Cust"], "240") << row.throwsAt;
+        EXPECT_FALSE(window.Checked("Rus") || window.Checked("m5")) << row.throwsAt;
+        EXPECT_EQ(window.handSet.priceDecimals, kDefaultPriceDecimals) << row.throwsAt;
+        store.throwsAt.clear();
+        session.SaveAtEnd();
+        EXPECT_EQ(store.Read("m5_Checked", ""), "True")
+            << row.throwsAt << ": the defaults are not saved over the file";
+    }
+    FakeWindow window;
+    FakeStore store;
+    SettingsSession session(window, store);
+    session.Restore();
+    store.throwsAt = "Visible";
+    session.Save();
+    EXPECT_EQ(window.events, std::vector<std::string>{"failure: Unable to write to Tarnix.ini."});
+    store.throwsAt.clear();
+    session.SaveAtEnd();
+    EXPECT_EQ(store.Read("Visible", ""), "1") << "the save at the end tries again";
+}
+
 TEST(SettingsSession, AFirstStartReadsTheFormerFileUntilTheOwnExists) {
     const auto exists = [](const std::set<std::string>& files) {
         return [files](const std::string& path) { return files.count(path) != 0; };
@@ -317,6 +369,56 @@ TEST(SettingsSession, AFirstStartReadsTheFormerFileUntilTheOwnExists) {
     EXPECT_EQ(SettingsReadPath(own, former, exists({former})), former);
     EXPECT_EQ(SettingsReadPath(own, former, exists({own, former})), own);
     EXPECT_EQ(SettingsReadPath(own, former, exists({})), own);
+}
+
+TEST(IniText, ReadsAKeysValue) {
+    const std::string a3000(3000, 'a');
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        //  text                                             value of Main's A
+        {"", std::nullopt},
+        {"[Main]\nA=1\n", "1"},
+        {"[Main]\r\nA=1\r\n", "1"},
+        {"[Main]\nA=1", "1"},
+        {"[mAIN]\na=1\n", "1"},
+        {"A=0\n\n[ Main ]\n;A=2\n\n  A =  x y \n", "x y"},
+        {"[Main]\nB=1\n[Main]\nA=2\n", std::nullopt},
+        {"[Main]\nA= \"x \" \n", "x "},
+        {"[Main]\nA='x'\n", "x"},
+        {"[Main]\nA=\"\"x\"\"\n", "\"x\""},
+        {"[Main]\nA=" + a3000, std::string(2047, 'a')},
+        {"[Main]\nA=" + a3000.substr(0, 2046) + "жж", std::string(2046, 'a')},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(IniValue(text, "Main", "A"), value) << text;
+}
+
+TEST(IniText, SetsAKeyAndKeepsEveryOtherLine) {
+    struct Row {
+        const char* name;
+        std::string before;
+        const char* key;
+        std::string value;
+        std::optional<std::string> after;
+    };
+    const std::string long3000(3000, 'a');
+    const Row rows[] = {
+        {"empty text", "", "A", "1", "[Main]\nA=1\n"},
+        {"existing key keeps its line", "; x\n[Main]\nA=1\nz=9\n", "A", "2", "; x\n[Main]\nA=2\nz=9\n"},
+        {"CR LF: new key at the end of its section, above blank lines",
+         "[Main]\r\nA=1\r\n;c\r\n\r\n[O]\r\nB=2\r\n", "C", "3",
+         "[Main]\r\nA=1\r\n;c\r\nC=3\r\n\r\n[O]\r\nB=2\r\n"},
+        {"key in another case keeps its spelling", "[main]\r\n rus_checked = TRUE \r\n", "Rus_Checked",
+         "False", "[main]\r\nrus_checked=False\r\n"},
+        {"duplicate section: the first one", "[Main]\nA=1\n[O]\n[Main]\nB=2\n", "B", "3",
+         "[Main]\nA=1\nB=3\n[O]\n[Main]\nB=2\n"},
+        {"no last newline, new key", "[Main]\nA=1", "B", "2", "[Main]\nA=1\nB=2\n"},
+        {"no last newline, existing key", "[Main]\nA=1", "A", "2", "[Main]\nA=2"},
+        {"new section at the end", "[O]\r\nB=2", "A", "1", "[O]\r\nB=2\r\n[Main]\r\nA=1\r\n"},
+        {"3000 characters written whole", "[Main]\n", "A", long3000, "[Main]\nA=" + long3000 + "\n"},
+        {"line break refused", "[Main]\nA=1\n", "A", "x\nB=2", std::nullopt},
+        {"carriage return in a key refused", "[Main]\nA=1\n", "A\r", "1", std::nullopt},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(WithIniValue(row.before, "Main", row.key, row.value), row.after) << row.name;
 }
 
 // A run in a directory of two quotes, a bar apart: the window's events come at the first bar record.
@@ -404,6 +506,20 @@ TEST(RunController, TidiesTheFieldsAndReadsTheOptionsFromTheControls) {
         << "six decimals, fifteen-minute bars with volume";
 }
 
+TEST(RunController, AClickGoesToTheControlsHandler) {
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
+        {"Make", {"Process off", "Process on"}}, {"Exit", {"closed"}}, {"Rus", {}}, {"m5", {}}, {"Dir", {}},
+    };
+    for (const auto& [control, events] : rows) {
+        ControllerRun run;
+        for (const std::string_view captioned : kCaptionedControls)
+            run.window.captions.emplace(captioned, "");
+        run.controller.Click(control);
+        EXPECT_EQ(run.window.events, events) << control;
+        EXPECT_EQ(run.window.captions["Make"], std::string(control) == "Rus" ? "Process" : "") << control;
+    }
+}
+
 TEST(RunController, CaptionsFollowRusFromTheFirstActivationOn) {
     FakeWindow window;
     for (const std::string_view control : kCaptionedControls) {
@@ -427,8 +543,21 @@ TEST(FieldTidy, CustomIntervalAsTheRunReadsIt) {
     const std::pair<const char*, const char*> cases[] = {
         {" 015", "15"}, {"$F0", "240"}, {"$FFFFFFFF", "-1"}, {"-5", "-5"},   {"0", "0"},
         {"abc", "240"}, {"", "240"},    {"15 ", "240"},      {"-$F", "240"}, {"99999999999", "240"},
+        {"x10", "16"},  {"0x10", "16"}, {"１５", "240"},
     };
     for (const auto& [text, tidy] : cases) EXPECT_EQ(TidyCustomInterval(text), tidy) << text;
+}
+
+// The run appends entry names to the directory as it stands, so a separator ends it.
+TEST(FieldTidy, DirectoryAsTheRunReadsIt) {
+    const std::string separator(1, kPathSeparator);
+    const std::pair<const char*, std::string> cases[] = {
+        {"", "tarnix" + separator},
+        {"data", "data" + separator},
+        {"data/", "data/"},
+        {" ", " " + separator},
+    };
+    for (const auto& [text, tidy] : cases) EXPECT_EQ(ResolveDirectory(text, "tarnix"), tidy) << text;
 }
 
 TEST(WindowDesign, EveryControlLiesInsideItsParentAndCaptionsComeInBothLanguages) {
@@ -508,6 +637,51 @@ TEST(DirectoryField, BrowseStartsAtTheTextElseTheEarlierChoiceElseTheRoot) {
     }};
     for (const auto& [text, earlier, start] : cases)
         EXPECT_EQ(BrowseStartDirectory(text, earlier, "\\", isDirectory), start) << text << " " << earlier;
+}
+
+TEST(DirectoryField, FolderMemoryKeepsTheLastExistingChoice) {
+    std::set<std::string> existing = {"c:\\data", "c:\\old"};
+    FolderMemory memory("\\", [&existing](const std::string& path) { return existing.count(path) > 0; });
+    const std::array<std::array<const char*, 3>, 5> steps = {{
+        //  chosen        remembered     start with an empty field
+        {"c:\\old", "c:\\old", "c:\\old"},
+        {"c:\\missing", "c:\\old", "c:\\old"},
+        {"", "c:\\old", "c:\\old"},
+        {"c:\\data", "c:\\data", "c:\\data"},
+        {nullptr, "c:\\data", "\\"},
+    }};
+    for (const auto& [chosen, remembered, start] : steps) {
+        if (chosen != nullptr) {
+            memory.Chose(chosen);
+        } else {
+            existing.erase("c:\\data");
+        }
+        EXPECT_EQ(memory.InitialDir(), remembered) << (chosen != nullptr ? chosen : "removed");
+        EXPECT_EQ(memory.StartFor(""), start) << (chosen != nullptr ? chosen : "removed");
+    }
+    EXPECT_EQ(memory.StartFor("c:\\old"), "c:\\old");
+}
+
+TEST(DirectoryField, DriveOfTheOpenDirectoryIsTheInnermostHoldingIt) {
+    const std::vector<std::string> drives = {"a:", "c:", "D:"};
+    const std::vector<std::string> mounts = {"/", "/media/usb", "/media/usb2", "/home"};
+    const std::array<std::tuple<const std::vector<std::string>*, char, const char*, int>, 10> cases = {{
+        //  roots    separator  directory            drive (-1: none)
+        {&drives, '\\', "C:\\data", 1},
+        {&drives, '\\', "c:\\", 1},
+        {&drives, '\\', "d:", 2},
+        {&drives, '\\', "e:\\data", -1},
+        {&drives, '\\', R"(\\server\share)", -1},
+        {&mounts, '/', "/", 0},
+        {&mounts, '/', "/media/usb/quotes", 1},
+        {&mounts, '/', "/media/usb2", 2},
+        {&mounts, '/', "/media/usb3", 0},
+        {&mounts, '/', "/homework", 0},
+    }};
+    for (const auto& [roots, separator, directory, drive] : cases) {
+        const auto found = DriveOfDirectory(*roots, directory, separator);
+        EXPECT_EQ(found ? static_cast<int>(*found) : -1, drive) << directory;
+    }
 }
 
 // A drive root opens the drive's current directory, as the bare drive names it.

@@ -21,6 +21,7 @@
 #include "main_window.h"
 #include "path_label.h"
 #include "select_dir_dialog.h"
+#include "window_controls.h"
 
 namespace tarnix {
 namespace {
@@ -256,22 +257,22 @@ void TestDirectoryEdit::listsSortedWithoutCaseAndHidden() {
 void TestDirectoryEdit::cancelKeepsTextAndFocusesField() {
     const Tree tree;
     TfMain window;
-    window.Dir->setText(tree.Path(u"%1/Quotes"_s));
+    test::Find<TDirectoryEdit>(window, "Dir")->setText(tree.Path(u"%1/Quotes"_s));
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.ShowLineCounter(7);
-    window.YieldToWindow();
-    window.Exit->setFocus();
-    QVERIFY(InDialog([&window] { QTest::mouseClick(window.Dir->Button(), Qt::LeftButton); },
-                     [](TSelectDirDlg& dialog) {
-                         DoubleClick(dialog.DirList, u"Alpha"_s);
-                         dialog.CancelButton->click();
-                     }));
-    QCOMPARE(window.Dir->text(), tree.Path(u"%1/Quotes"_s));
-    QTRY_COMPARE(QApplication::focusWidget(), window.Dir);
-    QCOMPARE(window.lbs->text(), "Строка: 7");
+    test::Find<QLabel>(window, "lbs")->setText(u"Строка: 7"_s);
+    test::Find<QPushButton>(window, "Exit")->setFocus();
+    QVERIFY(InDialog(
+        [&window] { QTest::mouseClick(test::Find<TDirectoryEdit>(window, "Dir")->Button(), Qt::LeftButton); },
+        [](TSelectDirDlg& dialog) {
+            DoubleClick(dialog.DirList, u"Alpha"_s);
+            dialog.CancelButton->click();
+        }));
+    QCOMPARE(test::Find<TDirectoryEdit>(window, "Dir")->text(), tree.Path(u"%1/Quotes"_s));
+    QTRY_COMPARE(QApplication::focusWidget(), test::Find<TDirectoryEdit>(window, "Dir"));
+    QCOMPARE(test::Find<QLabel>(window, "lbs")->text(), "Строка: 7");
     QCOMPARE(QDir::currentPath(), tree.Path(u"%1/Quotes/Alpha"_s));
-    QVERIFY(window.Dir->InitialDir().isEmpty());
+    QVERIFY(test::Find<TDirectoryEdit>(window, "Dir")->InitialDir().isEmpty());
 }
 
 void TestDirectoryEdit::keysInField_data() {
@@ -290,12 +291,13 @@ void TestDirectoryEdit::keysInField() {
     TfMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.Dir->setText(u"/no such directory"_s);
-    window.Dir->setCursorPosition(3);
+    test::Find<TDirectoryEdit>(window, "Dir")->setText(u"/no such directory"_s);
+    test::Find<TDirectoryEdit>(window, "Dir")->setCursorPosition(3);
     const bool shown =
-        InDialog([&] { QTest::keyClick(window.Dir, Qt::Key(key), modifiers); }, [](TSelectDirDlg&) {});
+        InDialog([&] { QTest::keyClick(test::Find<TDirectoryEdit>(window, "Dir"), Qt::Key(key), modifiers); },
+                 [](TSelectDirDlg&) {});
     QCOMPARE(shown, opensDialog);
-    QCOMPARE(window.Dir->text(), "/no such directory");
+    QCOMPARE(test::Find<TDirectoryEdit>(window, "Dir")->text(), "/no such directory");
     QVERIFY(window.isVisible());
 }
 

@@ -16,6 +16,7 @@
 #include "error_box.h"
 #include "main_window.h"
 #include "profile_file.h"
+#include "window_controls.h"
 
 namespace tarnix {
 namespace {
@@ -108,7 +109,6 @@ void TestFormStorage::firstCloseWritesEveryKeyInOrder() {
     const auto window = Start();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QVERIFY(!QFile::exists(IniPath()));
-    QCOMPARE(window->priceDecimals(), 4);
     window->close();
     QCOMPARE(Ini(), kFirstClose);
     QVERIFY(failures_.isEmpty());
@@ -119,11 +119,10 @@ void TestFormStorage::nextCloseChangesItsLinesOnly() {
     const QByteArray before = kFirstClose + "Unknown=kept\nDecimals= 6\n\n[Other]\nRus_Checked=False\n";
     SetIni(before);
     auto window = Start();
-    QCOMPARE(window->priceDecimals(), 6);
-    window->m5->setChecked(true);
-    window->Rus->setChecked(true);
-    window->Cust->setText(u"30"_s);
-    window->Dir->setText(u"/quotes/"_s);
+    test::Find<QCheckBox>(*window, "m5")->setChecked(true);
+    test::Find<QCheckBox>(*window, "Rus")->setChecked(true);
+    test::Find<QLineEdit>(*window, "Cust")->setText(u"30"_s);
+    test::Find<TDirectoryEdit>(*window, "Dir")->setText(u"/quotes/"_s);
     window->move(100, 50);
     window->close();
     QCOMPARE(Ini(), Replaced(before, {{"521,213,840,614", "100,50,419,451"},
@@ -133,8 +132,8 @@ void TestFormStorage::nextCloseChangesItsLinesOnly() {
                                       {"Rus_Checked=False\nUnknown", "Rus_Checked=True\nUnknown"}}));
     window = Start();
     QCOMPARE(window->pos(), QPoint(100, 50));
-    QVERIFY(window->Rus->isChecked());
-    QCOMPARE(window->Make->text(), u"Обработать"_s);
+    QVERIFY(test::Find<QCheckBox>(*window, "Rus")->isChecked());
+    QCOMPARE(test::Find<QPushButton>(*window, "Make")->text(), u"Обработать"_s);
 }
 
 void TestFormStorage::otherScreenSizeAddsItsKeysAtTheEnd() {
@@ -166,10 +165,10 @@ void TestFormStorage::rusCheckedSwitchesBeforeVisible() {
     QFETCH(bool, russian);
     SetIni("[Main]\n" + line + "\n");
     const auto window = Start(false);
-    window->lbs->setText(u"Строка: 7"_s);
+    test::Find<QLabel>(*window, "lbs")->setText(u"Строка: 7"_s);
     window->show();
-    QCOMPARE(window->Rus->isChecked(), russian);
-    QCOMPARE(window->lbs->text(), russian ? u"Строка:"_s : u"Строка: 7"_s);
+    QCOMPARE(test::Find<QCheckBox>(*window, "Rus")->isChecked(), russian);
+    QCOMPARE(test::Find<QLabel>(*window, "lbs")->text(), russian ? u"Строка:"_s : u"Строка: 7"_s);
     window->close();
     QCOMPARE(Value(u"Rus_Checked"_s), russian ? u"True"_s : u"False"_s);
 }
@@ -189,11 +188,11 @@ void TestFormStorage::dirTextComesBackAsTyped() {
     QFETCH(QByteArray, line);
     QFETCH(QString, restored);
     auto window = Start();
-    window->Dir->setText(typed);
+    test::Find<TDirectoryEdit>(*window, "Dir")->setText(typed);
     window->close();
     QVERIFY(Ini().contains("\n" + line));
     window = Start();
-    QCOMPARE(window->Dir->text(), restored);
+    QCOMPARE(test::Find<TDirectoryEdit>(*window, "Dir")->text(), restored);
 }
 
 void TestFormStorage::restoreIsSkippedInPart_data() {
@@ -214,7 +213,7 @@ void TestFormStorage::restoreIsSkippedInPart() {
     const auto window = Start();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QCOMPARE(window->pos(), placeRestored ? QPoint(100, 50) : QPoint(521, 213));
-    QCOMPARE(window->Cust->text(), valuesRestored ? u"30"_s : u"240"_s);
+    QCOMPARE(test::Find<QLineEdit>(*window, "Cust")->text(), valuesRestored ? u"30"_s : u"240"_s);
     window->close();
     QCOMPARE(Value(u"FormVersion"_s), u"0"_s);
 }
@@ -267,7 +266,7 @@ void TestFormStorage::writeFailureIsShownAtCloseAndDestroy() {
     SetIni(kFirstClose);
     QVERIFY(QFile::setPermissions(IniPath(), QFileDevice::ReadOwner));
     auto window = Start();
-    window->m5->setChecked(true);
+    test::Find<QCheckBox>(*window, "m5")->setChecked(true);
     window->close();
     QCOMPARE(failures_, QStringList{u"Unable to write to Tarnix.ini."_s});
     window.reset();
@@ -282,14 +281,15 @@ void TestFormStorage::closeDuringRunSavesAtOnce() {
         QVERIFY(QFile::copy(examples.filePath(name), quotes.filePath(name)));
     }
     const auto window = Start();
-    window->Dir->setText(quotes.path());
-    window->m5->setChecked(true);
+    test::Find<TDirectoryEdit>(*window, "Dir")->setText(quotes.path());
+    test::Find<QCheckBox>(*window, "m5")->setChecked(true);
     bool savedDuringRun = false;
     QTimer::singleShot(0, window.get(), [&] {
         window->close();
-        savedDuringRun = window->running() && Value(u"m5_Checked"_s) == u"True"_s;
+        savedDuringRun =
+            !test::Find<QPushButton>(*window, "Make")->isEnabled() && Value(u"m5_Checked"_s) == u"True"_s;
     });
-    window->Make->click();
+    test::Find<QPushButton>(*window, "Make")->click();
     QVERIFY(savedDuringRun);
     QVERIFY(QFile::exists(quotes.filePath(u"VTBR_ticks-m5.txt"_s)));
 }

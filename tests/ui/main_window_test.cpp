@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "directory_edit.h"
+#include "window_controls.h"
 
 namespace tarnix {
 namespace {
@@ -43,11 +44,23 @@ const QStringList kRussian = {"Создавать файл с интервало
 
 // The captions that follow the language, and those that never change, in one list.
 QStringList Captions(const TfMain& window) {
-    return {window.GroupBox1->title(), window.Label1->text(), window.ms7->text(),     window.PER->text(),
-            window.Period->text(),     window.Voluem->text(), window.chClose->text(), window.lbs->text(),
-            window.Make->text(),       window.Exit->text(),   window.windowTitle(),   window.m5->text(),
-            window.m10->text(),        window.m15->text(),    window.m60->text(),     window.mCust->text(),
-            window.Rus->text()};
+    return {test::Find<QGroupBox>(window, "GroupBox1")->title(),
+            test::Find<QLabel>(window, "Label1")->text(),
+            test::Find<QCheckBox>(window, "ms7")->text(),
+            test::Find<QCheckBox>(window, "PER")->text(),
+            test::Find<QCheckBox>(window, "Period")->text(),
+            test::Find<QCheckBox>(window, "Voluem")->text(),
+            test::Find<QCheckBox>(window, "chClose")->text(),
+            test::Find<QLabel>(window, "lbs")->text(),
+            test::Find<QPushButton>(window, "Make")->text(),
+            test::Find<QPushButton>(window, "Exit")->text(),
+            window.windowTitle(),
+            test::Find<QCheckBox>(window, "m5")->text(),
+            test::Find<QCheckBox>(window, "m10")->text(),
+            test::Find<QCheckBox>(window, "m15")->text(),
+            test::Find<QCheckBox>(window, "m60")->text(),
+            test::Find<QCheckBox>(window, "mCust")->text(),
+            test::Find<QCheckBox>(window, "Rus")->text()};
 }
 
 // A language's captions followed by those that no language switch changes: the designed window title (its
@@ -60,7 +73,8 @@ QStringList WithFixedCaptions(const QStringList& captions) {
 
 QStringList LogOf(const TfMain& window) {
     QStringList lines;
-    for (int row = 0; row < window.box->count(); ++row) lines << window.box->item(row)->text();
+    for (int row = 0; row < test::Find<QListWidget>(window, "box")->count(); ++row)
+        lines << test::Find<QListWidget>(window, "box")->item(row)->text();
     return lines;
 }
 
@@ -84,7 +98,7 @@ void Tick(TfMain& window, const QStringList& names) {
 struct ExampleRun {
     explicit ExampleRun(const QStringList& ticked) {
         CopyExamples(dir.path());
-        window.Dir->setText(dir.path());
+        test::Find<TDirectoryEdit>(window, "Dir")->setText(dir.path());
         Tick(window, ticked);
     }
     QTemporaryDir dir;
@@ -102,10 +116,7 @@ class TestMainWindow final : public QObject {
     void firstActivationAppliesLanguageAndSelectsDirectory();
     void rusSwitchesCaptions_data();
     void rusSwitchesCaptions();
-    void customIntervalIsNormalised_data();
-    void customIntervalIsNormalised();
-    void directoryIsNormalised_data();
-    void directoryIsNormalised();
+    void processTidiesTheFields();
     void runMatchesHeadlessConverter_data();
     void runMatchesHeadlessConverter();
     void logGrowsOverRunsWithNewestSelected();
@@ -118,16 +129,17 @@ class TestMainWindow final : public QObject {
 void TestMainWindow::startsWithDesignValuesAndRussianCaptions() {
     const TfMain window;
     QCOMPARE(Captions(window), WithFixedCaptions(kRussian));
-    QCOMPARE(window.Dir->text(), "/");
-    QCOMPARE(window.Cust->text(), "240");
+    QCOMPARE(test::Find<TDirectoryEdit>(window, "Dir")->text(), "/");
+    QCOMPARE(test::Find<QLineEdit>(window, "Cust")->text(), "240");
     for (const QCheckBox* box : window.findChildren<QCheckBox*>()) QVERIFY(!box->isChecked());
-    QCOMPARE(window.box->count(), 0);
+    QCOMPARE(test::Find<QListWidget>(window, "box")->count(), 0);
 }
 
 void TestMainWindow::tabOrderFollowsTheDesign() {
     const TfMain window;
     QStringList chain;
-    for (QWidget* widget = window.Dir; chain.size() < 16; widget = widget->nextInFocusChain()) {
+    for (QWidget* widget = test::Find<TDirectoryEdit>(window, "Dir"); chain.size() < 16;
+         widget = widget->nextInFocusChain()) {
         if (widget->focusPolicy() & Qt::TabFocus) chain << widget->objectName();
     }
     QCOMPARE(chain, QStringList({"Dir", "m5", "m10", "m15", "m60", "mCust", "Cust", "ms7", "PER", "Period",
@@ -139,19 +151,18 @@ void TestMainWindow::firstActivationAppliesLanguageAndSelectsDirectory() {
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(Captions(window), WithFixedCaptions(kEnglish));
-    QCOMPARE(QApplication::focusWidget(), window.Dir);
-    QCOMPARE(window.Dir->selectedText(), "/");
+    QCOMPARE(QApplication::focusWidget(), test::Find<TDirectoryEdit>(window, "Dir"));
+    QCOMPARE(test::Find<TDirectoryEdit>(window, "Dir")->selectedText(), "/");
 
     // Coming back from another window keeps what a run left in the counter.
-    window.ShowLineCounter(7);
-    window.YieldToWindow();
+    test::Find<QLabel>(window, "lbs")->setText(u"Строка: 7"_s);
     QWidget other;
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    QCOMPARE(window.lbs->text(), "Строка: 7");
+    QCOMPARE(test::Find<QLabel>(window, "lbs")->text(), "Строка: 7");
 }
 
 void TestMainWindow::rusSwitchesCaptions_data() {
@@ -165,59 +176,19 @@ void TestMainWindow::rusSwitchesCaptions() {
     QFETCH(QList<bool>, clicks);
     QFETCH(QStringList, captions);
     TfMain window;
-    window.ShowLineCounter(12);
-    window.YieldToWindow();
-    for (const bool ticked : clicks) window.Rus->setChecked(ticked);
+    test::Find<QLabel>(window, "lbs")->setText(u"Строка: 12"_s);
+    for (const bool ticked : clicks) test::Find<QCheckBox>(window, "Rus")->setChecked(ticked);
     QCOMPARE(Captions(window), WithFixedCaptions(captions));
 }
 
-void TestMainWindow::customIntervalIsNormalised_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("normalised");
-    QTest::newRow("leading blank, zero") << u" 015"_s << u"15"_s;
-    QTest::newRow("dollar hex") << u"$F0"_s << u"240"_s;
-    QTest::newRow("x hex") << u"x10"_s << u"16"_s;
-    QTest::newRow("0x hex") << u"0x10"_s << u"16"_s;
-    QTest::newRow("all ones") << u"$FFFFFFFF"_s << u"-1"_s;
-    QTest::newRow("negative") << u"-5"_s << u"-5"_s;
-    QTest::newRow("zero") << u"0"_s << u"0"_s;
-    QTest::newRow("empty") << u""_s << u"240"_s;
-    QTest::newRow("letters") << u"abc"_s << u"240"_s;
-    QTest::newRow("trailing blank") << u"15 "_s << u"240"_s;
-    QTest::newRow("sign before hex") << u"-$F"_s << u"240"_s;
-    QTest::newRow("beyond 32 bits") << u"99999999999"_s << u"240"_s;
-    QTest::newRow("non-ASCII digits") << u"１５"_s << u"240"_s;
-}
-
-void TestMainWindow::customIntervalIsNormalised() {
-    QFETCH(QString, typed);
-    QFETCH(QString, normalised);
-    const QTemporaryDir empty;
+// The tidy-up itself is frontend's; the window shows what it made of both fields.
+void TestMainWindow::processTidiesTheFields() {
     TfMain window;
-    window.Dir->setText(empty.path() + "/");
-    window.Cust->setText(typed);
-    window.MakeClick();
-    QCOMPARE(window.Cust->text(), normalised);
-}
-
-void TestMainWindow::directoryIsNormalised_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("normalised");
-    QTest::newRow("empty: the program's directory")
-        << QString() << QCoreApplication::applicationDirPath() + "/";
-    QTest::newRow("no trailing separator") << u"/nonexistent/data"_s << u"/nonexistent/data/"_s;
-    QTest::newRow("trailing separator") << u"/nonexistent/data/"_s << u"/nonexistent/data/"_s;
-    QTest::newRow("blank is text") << u" "_s << u" /"_s;
-}
-
-void TestMainWindow::directoryIsNormalised() {
-    QFETCH(QString, typed);
-    QFETCH(QString, normalised);
-    TfMain window;
-    window.Dir->setText(typed);
-    window.MakeClick();
-    QCOMPARE(window.Dir->text(), normalised);
-    QCOMPARE(window.box->count(), 0);
+    test::Find<TDirectoryEdit>(window, "Dir")->clear();
+    test::Find<QLineEdit>(window, "Cust")->setText(u" $1E"_s);
+    test::Find<QPushButton>(window, "Make")->click();
+    QCOMPARE(test::Find<TDirectoryEdit>(window, "Dir")->text(), QCoreApplication::applicationDirPath() + "/");
+    QCOMPARE(test::Find<QLineEdit>(window, "Cust")->text(), "30");
 }
 
 void TestMainWindow::runMatchesHeadlessConverter_data() {
@@ -239,8 +210,8 @@ void TestMainWindow::runMatchesHeadlessConverter() {
     QFETCH(QString, custom);
     QFETCH(QStringList, arguments);
     ExampleRun run(ticked);
-    run.window.Cust->setText(custom);
-    run.window.Make->click();
+    test::Find<QLineEdit>(run.window, "Cust")->setText(custom);
+    test::Find<QPushButton>(run.window, "Make")->click();
 
     const QTemporaryDir expected;
     CopyExamples(expected.path());
@@ -260,13 +231,14 @@ void TestMainWindow::runMatchesHeadlessConverter() {
 void TestMainWindow::logGrowsOverRunsWithNewestSelected() {
     ExampleRun run({"m5"});
     for (const int lines : {8, 20}) {
-        run.window.Make->click();
-        QCOMPARE(run.window.box->count(), lines);
-        QCOMPARE(run.window.box->currentRow(), lines - 1);
-        QCOMPARE(run.window.box->selectedItems(), QList{run.window.box->item(lines - 1)});
+        test::Find<QPushButton>(run.window, "Make")->click();
+        QCOMPARE(test::Find<QListWidget>(run.window, "box")->count(), lines);
+        QCOMPARE(test::Find<QListWidget>(run.window, "box")->currentRow(), lines - 1);
+        QCOMPARE(test::Find<QListWidget>(run.window, "box")->selectedItems(),
+                 QList{test::Find<QListWidget>(run.window, "box")->item(lines - 1)});
     }
-    QCOMPARE(run.window.box->item(8)->text(), "Skip (-m): AFLT-m5.txt");
-    QVERIFY(run.window.lbs->text().startsWith("Строка: "));
+    QCOMPARE(test::Find<QListWidget>(run.window, "box")->item(8)->text(), "Skip (-m): AFLT-m5.txt");
+    QVERIFY(test::Find<QLabel>(run.window, "lbs")->text().startsWith("Строка: "));
 }
 
 void TestMainWindow::chCloseClosesAfterRun_data() {
@@ -279,28 +251,27 @@ void TestMainWindow::chCloseClosesAfterRun() {
     QFETCH(bool, exitAfterProcessing);
     const QTemporaryDir empty;
     TfMain window;
-    window.Dir->setText(empty.path());
-    window.chClose->setChecked(exitAfterProcessing);
+    test::Find<TDirectoryEdit>(window, "Dir")->setText(empty.path());
+    test::Find<QCheckBox>(window, "chClose")->setChecked(exitAfterProcessing);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.Make->click();
+    test::Find<QPushButton>(window, "Make")->click();
     QCOMPARE(window.isVisible(), !exitAfterProcessing);
 }
 
 void TestMainWindow::secondClickDuringRunIsRefused() {
     ExampleRun run({"m5"});
-    bool refusedWhileRunning = false;
-    QTimer::singleShot(0, &run.window, [&run, &refusedWhileRunning] {
-        refusedWhileRunning = run.window.running() && !run.window.Make->isEnabled();
-        run.window.Make->click();
-        run.window.MakeClick();
+    auto* process = test::Find<QPushButton>(run.window, "Make");
+    bool greyedWhileRunning = false;
+    QTimer::singleShot(0, &run.window, [process, &greyedWhileRunning] {
+        greyedWhileRunning = !process->isEnabled();
+        process->click();
     });
-    run.window.Make->click();
-    QVERIFY(refusedWhileRunning);
+    process->click();
+    QVERIFY(greyedWhileRunning);
     QCOMPARE(LogOf(run.window).count("Ok"), 4);
-    QCOMPARE(run.window.box->count(), 8);
-    QVERIFY(run.window.Make->isEnabled());
-    QVERIFY(!run.window.running());
+    QCOMPARE(test::Find<QListWidget>(run.window, "box")->count(), 8);
+    QVERIFY(process->isEnabled());
 }
 
 void TestMainWindow::closeDuringRunLetsRunFinish() {
@@ -308,7 +279,7 @@ void TestMainWindow::closeDuringRunLetsRunFinish() {
     run.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&run.window));
     QTimer::singleShot(0, &run.window, &TfMain::close);
-    run.window.Make->click();
+    test::Find<QPushButton>(run.window, "Make")->click();
     QVERIFY(!run.window.isVisible());
     QCOMPARE(LogOf(run.window).count("Ok"), 4);
     QVERIFY(QFile::exists(run.dir.filePath("VTBR_ticks-m60.txt")));
