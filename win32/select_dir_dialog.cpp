@@ -12,7 +12,6 @@
 #include "error_box.h"
 #include "images.h"
 #include "tarnix/system.h"
-#include "tarnix/text_case.h"
 
 namespace tarnix::win32 {
 namespace {
