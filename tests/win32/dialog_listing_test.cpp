@@ -39,12 +39,5 @@ TEST(DialogListing, VisibleEntriesInTheProgramsOneNameOrder) {
     EXPECT_EQ(listing.files, Names(test::kListedFiles));
 }
 
-TEST(DialogListing, NothingOfADirectoryThatCannotBeRead) {
-    const test::TempDir directory;
-    const DialogListing listing = ListForDialog(directory.PathOf("missing"));
-    EXPECT_TRUE(listing.directories.empty());
-    EXPECT_TRUE(listing.files.empty());
-}
-
 }  // namespace
 }  // namespace tarnix::win32
