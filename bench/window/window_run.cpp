@@ -8,9 +8,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 
-#include "directory_edit.h"
 #include "main_window.h"
 
 int main(int argc, char** argv) {
@@ -23,13 +23,13 @@ int main(int argc, char** argv) {
     tarnix::TfMain window;
     window.show();
     QCoreApplication::processEvents();
-    window.Dir->setText(QString::fromLocal8Bit(argv[1]));
-    for (QCheckBox* box : {window.m5, window.m10, window.m15, window.m60, window.mCust, window.Voluem}) {
-        box->setChecked(true);
+    window.findChild<QLineEdit*>(QStringLiteral("Dir"))->setText(QString::fromLocal8Bit(argv[1]));
+    for (const char* box : {"m5", "m10", "m15", "m60", "mCust", "Voluem"}) {
+        window.findChild<QCheckBox*>(QLatin1String(box))->setChecked(true);
     }
 
     const auto start = std::chrono::steady_clock::now();
-    window.Make->click();
+    window.findChild<QPushButton*>(QStringLiteral("Make"))->click();
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     std::printf("%.6f\n", seconds.count());
     return 0;
